@@ -1,0 +1,340 @@
+/*
+ * OrvantaAPI.h - C interface of the Orvanta camera SDK (libOrvantaAPI).
+ *
+ * Conventions
+ * - Every function returns an int status: ORVANTA_OK (0) on success, one of the negative
+ *   ORVANTA_ERR_* codes below otherwise. OrvantaStatusText() names a code.
+ * - Every function may be called from any thread at the same time. No call ever crashes on a
+ *   null, unknown or closed handle, or on a null pointer argument: it returns a status.
+ * - Camera handles are opaque. A handle stays invalid after OrvantaCloseCamera (it is never
+ *   handed out again), so a late call with it returns ORVANTA_ERR_INVALID_HANDLE.
+ * - Text out-parameters are caller buffers, NUL-terminated on success:
+ *   ORVANTA_TEXT_SIZE (64) bytes for camera IDs, display names, pixel formats and the other
+ *   feature-list texts; ORVANTA_NODE_TEXT_SIZE (256) bytes for node values and names.
+ *   The SDK writes at most size - 1 characters and the NUL.
+ * - OrvantaInit must be called before anything else; OrvantaUninit stops and closes every
+ *   camera still open. Init may be called again after Uninit.
+ *
+ * Frame lifetime (acquisition)
+ * - Each open camera keeps a ring of ORVANTA_FRAME_RING_DEPTH frame buffers. The OImageFrame
+ *   handed to the acquisition callback lives in one of them; its buffers stay intact after the
+ *   callback returns until at least ORVANTA_FRAME_RING_DEPTH - 1 further frames have been
+ *   delivered, and the record stays readable until OrvantaStopAcquisition returns.
+ * - A consumer that copies a frame on another thread after the callback returned pins it
+ *   first: OrvantaLockFrame(frame, id) with the frameID read inside the callback returns
+ *   ORVANTA_OK when the buffers still hold that frame (they are then not reused until
+ *   OrvantaUnlockFrame), or ORVANTA_ERR_FRAME_REUSED when they were reused meanwhile (the
+ *   frame is to be dropped). A pinned buffer is skipped when the camera picks the next one;
+ *   when every buffer is pinned the camera drops its frame. So a copy made between Lock and
+ *   Unlock is never torn.
+ *
+ * Pixel data
+ * - rawData holds the sensor bytes of the frame (dataSize bytes); formats of more than 8 bits
+ *   use 16-bit little-endian containers (bitsPerPixel is then 16, the container size).
+ * - mono8Data is the 8-bit plane of the frame: the most significant 8 bits of every sample for
+ *   16-bit-container formats, the same bytes as rawData for 8-bit formats.
+ * - rgbData holds width x height x 3 bytes, rows packed, filled when Bayer conversion is on
+ *   (demosaiced colour for Bayer formats, grey for mono formats); its content is unspecified
+ *   while conversion is off.
+ *
+ * Single grabs (OrvantaGrabRGBData, OrvantaGrabRAWData)
+ * - The caller owns the OImageFrame and its buffers: rawData at least maxWidth x maxHeight x 2
+ *   bytes (sensor size of OrvantaGetSizeInfo), rgbData at least maxWidth x maxHeight x 3 bytes,
+ *   mono8Data null or at least maxWidth x maxHeight bytes. A null buffer is left out: the RAW
+ *   grab needs rawData, the RGB grab rgbData. On ORVANTA_OK one frame of the current ROI was
+ *   copied and dataSize, width, height, bitsPerPixel, pixelFormat and frameID are set. Grabs
+ *   work with or without a running stream.
+ */
+#ifndef ORVANTA_API_H
+#define ORVANTA_API_H
+
+#include <stdbool.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define ORVANTA_API __attribute__((visibility("default")))
+#else
+#define ORVANTA_API
+#endif
+
+/* ---- Status codes ------------------------------------------------------------------------ */
+enum {
+    ORVANTA_OK = 0,
+    ORVANTA_ERR_INVALID_HANDLE = -1,   /* null, unknown or closed camera handle */
+    ORVANTA_ERR_NOT_INITIALIZED = -2,  /* OrvantaInit not called, or OrvantaUninit called */
+    ORVANTA_ERR_NO_CAMERA = -3,        /* no camera with that index or ID */
+    ORVANTA_ERR_NO_NODE = -4,          /* no node of that name */
+    ORVANTA_ERR_WRONG_NODE_TYPE = -5,  /* the node exists but is of another type */
+    ORVANTA_ERR_READ_ONLY = -6,        /* the feature or node cannot be written now */
+    ORVANTA_ERR_OUT_OF_RANGE = -7,     /* value outside the feature's range or increment */
+    ORVANTA_ERR_NOT_SUPPORTED = -8,    /* the camera has no such feature */
+    ORVANTA_ERR_TIMEOUT = -9,          /* no frame within the timeout */
+    ORVANTA_ERR_NOT_ACQUIRING = -10,   /* the call needs a running acquisition */
+    ORVANTA_ERR_ACQUIRING = -11,       /* already acquiring, or not allowed while acquiring */
+    ORVANTA_ERR_BAD_ARGUMENT = -12,    /* null pointer, empty text, bad index or size */
+    ORVANTA_ERR_OPEN_FAILED = -13,     /* the camera refused to open */
+    ORVANTA_ERR_BUSY = -14,            /* the camera is already open */
+    ORVANTA_ERR_FRAME_REUSED = -15,    /* the frame's buffers were reused (OrvantaLockFrame) */
+    ORVANTA_ERR_NO_REGISTER = -16,     /* no register at that address */
+    ORVANTA_ERR_DEVICE = -17           /* the device failed or vanished */
+};
+
+enum {
+    ORVANTA_TEXT_SIZE = 64,
+    ORVANTA_NODE_TEXT_SIZE = 256,
+    ORVANTA_NODE_LIST_CAPACITY = 128,
+    ORVANTA_ENUM_CAPACITY = 64,
+    ORVANTA_FRAME_RING_DEPTH = 8
+};
+
+/* Node type codes (NodeInfo.type). */
+enum {
+    ORVANTA_NODE_UNKNOWN = 0,
+    ORVANTA_NODE_COMMAND = 1,
+    ORVANTA_NODE_CATEGORY = 2,
+    ORVANTA_NODE_STRING = 3,
+    ORVANTA_NODE_ENUMERATION = 4,
+    ORVANTA_NODE_INTEGER = 5,
+    ORVANTA_NODE_FLOAT = 6,
+    ORVANTA_NODE_BOOLEAN = 7,
+    ORVANTA_NODE_REGISTER = 8
+};
+
+/* Node access codes (NodeInfo.access). */
+enum {
+    ORVANTA_ACCESS_NOT_IMPLEMENTED = 0,
+    ORVANTA_ACCESS_NOT_AVAILABLE = 1,
+    ORVANTA_ACCESS_WRITE_ONLY = 2,
+    ORVANTA_ACCESS_READ_ONLY = 3,
+    ORVANTA_ACCESS_READ_WRITE = 4
+};
+
+/* GigE Vision pixel-format codes of the formats the simulated cameras offer. */
+enum {
+    ORVANTA_PIXEL_MONO8 = 0x01080001,
+    ORVANTA_PIXEL_MONO10 = 0x01100003,
+    ORVANTA_PIXEL_MONO12 = 0x01100005,
+    ORVANTA_PIXEL_BAYERGR8 = 0x01080008,
+    ORVANTA_PIXEL_BAYERGR12 = 0x01100010
+};
+
+/* ---- Records ------------------------------------------------------------------------------ */
+typedef void* OrvantaHandle;
+
+typedef struct OImageFrame {
+    uint32_t dataSize;     /* bytes in rawData */
+    uint32_t width;        /* pixels */
+    uint32_t height;       /* pixels */
+    uint32_t bitsPerPixel; /* bits a pixel occupies in rawData (8 or 16) */
+    unsigned char* rawData;
+    unsigned char* rgbData;   /* width x height x 3, rows packed */
+    unsigned char* mono8Data; /* width x height */
+    uint32_t pixelFormat;     /* GigE Vision pixel-format code */
+    uint32_t reserved;
+    uint64_t frameID;   /* camera's frame number, from 1; read it inside the callback */
+    uint64_t timestamp; /* microseconds since the acquisition started */
+} OImageFrame;
+
+/* Camera information record, 144 bytes. */
+typedef struct OCameraInfo {
+    char vendorName[32];
+    char modelName[32];
+    char serialNumber[32];
+    char deviceVersion[32];
+    uint32_t pixelFormat; /* byte offset 128: current pixel-format code */
+    uint32_t sensorWidth;
+    uint32_t sensorHeight;
+    uint32_t reserved;
+} OCameraInfo;
+
+/* Size record: region of interest and sensor size. */
+typedef struct OSizeInfo {
+    int32_t xOffset;
+    int32_t yOffset;
+    int32_t width;
+    int32_t height;
+    int32_t maxWidth;  /* sensor width; ignored by OrvantaSetSizeInfo */
+    int32_t maxHeight; /* sensor height; ignored by OrvantaSetSizeInfo */
+} OSizeInfo;
+
+/* Children of a node. count: in, the capacity (at most 128); out, the names filled (0 when the
+ * node has no children or the call fails), never more than the capacity. The top level is
+ * listed under the parent name "Root". */
+typedef struct NodeNameList {
+    uint32_t count;
+    char names[ORVANTA_NODE_LIST_CAPACITY][ORVANTA_NODE_TEXT_SIZE];
+} NodeNameList;
+
+typedef struct NodeInfo {
+    int32_t type;   /* ORVANTA_NODE_* */
+    int32_t access; /* ORVANTA_ACCESS_* */
+    char displayName[ORVANTA_NODE_TEXT_SIZE];
+    char description[ORVANTA_NODE_TEXT_SIZE];
+    char unit[ORVANTA_TEXT_SIZE];
+} NodeInfo;
+
+/* Integer node, 16 bytes. Values are the low 32 bits of the node's values (a node whose range
+ * exceeds int32, such as an IPv4 address, reads as the unsigned 32-bit pattern). */
+typedef struct NodeIntInfo {
+    int32_t value;
+    int32_t minimum;
+    int32_t maximum;
+    int32_t increment;
+} NodeIntInfo;
+
+typedef struct NodeFloatInfo {
+    double value;
+    double minimum;
+    double maximum;
+    double increment; /* 0 when the node has no increment */
+} NodeFloatInfo;
+
+/* Enumeration node. count: in, the capacity (at most 64); out, the entries filled. */
+typedef struct NodeEnumInfo {
+    uint32_t count;
+    char entries[ORVANTA_ENUM_CAPACITY][ORVANTA_NODE_TEXT_SIZE];
+    uint32_t index; /* position of the current entry in entries */
+} NodeEnumInfo;
+
+typedef void (*OrvantaFrameCallback)(OImageFrame* frame);
+
+/* ---- Library and enumeration ------------------------------------------------------------- */
+ORVANTA_API int OrvantaInit(void);
+ORVANTA_API int OrvantaUninit(void);
+ORVANTA_API const char* OrvantaStatusText(int status);
+
+ORVANTA_API int OrvantaNumberOfCameras(int* count);
+ORVANTA_API int OrvantaGetDisplayName(int index, char* name); /* 64-byte buffer */
+ORVANTA_API int OrvantaGetCameraID(int index, char* id);      /* 64-byte buffer */
+
+/* ---- Session ----------------------------------------------------------------------------- */
+ORVANTA_API int OrvantaOpenCamera(const char* id, OrvantaHandle* handle);
+ORVANTA_API int OrvantaCloseCamera(OrvantaHandle handle);
+/* Restarts the camera: the handle is closed, the camera leaves the enumeration for about two
+ * seconds and comes back with its power-on settings. */
+ORVANTA_API int OrvantaCameraReset(OrvantaHandle handle);
+ORVANTA_API int OrvantaGetCamInfo(OrvantaHandle handle, OCameraInfo* info);
+ORVANTA_API int OrvantaGetSizeInfo(OrvantaHandle handle, OSizeInfo* size);
+/* Offsets and sizes are aligned down to the camera's increments and clamped to the sensor;
+ * a width or height of zero, or beyond the sensor, is refused (ORVANTA_ERR_OUT_OF_RANGE).
+ * Refused while acquiring (ORVANTA_ERR_ACQUIRING). */
+ORVANTA_API int OrvantaSetSizeInfo(OrvantaHandle handle, OSizeInfo size);
+
+/* ---- Acquisition ------------------------------------------------------------------------- */
+ORVANTA_API int OrvantaStartAcquisition(OrvantaHandle handle, OrvantaFrameCallback callback);
+/* No callback runs after this returns. Safe to call when not acquiring (returns OK). */
+ORVANTA_API int OrvantaStopAcquisition(OrvantaHandle handle);
+ORVANTA_API int OrvantaSetBayerConversion(OrvantaHandle handle, int enable);
+ORVANTA_API int OrvantaLockFrame(const OImageFrame* frame, uint64_t frameID);
+ORVANTA_API int OrvantaUnlockFrame(const OImageFrame* frame);
+ORVANTA_API int OrvantaGrabRGBData(OrvantaHandle handle, OImageFrame* frame, int timeoutMs);
+ORVANTA_API int OrvantaGrabRAWData(OrvantaHandle handle, OImageFrame* frame, int timeoutMs);
+ORVANTA_API int OrvantaRunSoftwareTrigger(OrvantaHandle handle);
+
+/* ---- Registers --------------------------------------------------------------------------- */
+ORVANTA_API int OrvantaReadRegister(OrvantaHandle handle, uint32_t address, uint32_t* value);
+ORVANTA_API int OrvantaWriteRegiser(OrvantaHandle handle, uint32_t address, uint32_t value);
+
+/* ---- GenICam nodes ----------------------------------------------------------------------- */
+ORVANTA_API int OrvantaGetNodeList(OrvantaHandle handle, const char* parent, NodeNameList* list);
+ORVANTA_API int OrvantaGetNodeInfo(OrvantaHandle handle, const char* name, NodeInfo* info);
+ORVANTA_API int OrvantaGetNodeInt(OrvantaHandle handle, const char* name, NodeIntInfo* info);
+ORVANTA_API int OrvantaSetNodeInt(OrvantaHandle handle, const char* name, int64_t value);
+ORVANTA_API int OrvantaGetNodeFloat(OrvantaHandle handle, const char* name, NodeFloatInfo* info);
+ORVANTA_API int OrvantaSetNodeFloat(OrvantaHandle handle, const char* name, double value);
+ORVANTA_API int OrvantaGetNodeBoolean(OrvantaHandle handle, const char* name, bool* value);
+ORVANTA_API int OrvantaSetNodeBoolean(OrvantaHandle handle, const char* name, bool value);
+/* Enumeration nodes: the entries and the current one; Set takes the entry's name. */
+ORVANTA_API int OrvantaGetNodeEnum(OrvantaHandle handle, const char* name, NodeEnumInfo* info);
+ORVANTA_API int OrvantaSetNodeEnum(OrvantaHandle handle, const char* name, const char* entry);
+/* String nodes (256-byte buffer). On an enumeration node Get gives the current entry's name
+ * and Set selects the entry of that name. */
+ORVANTA_API int OrvantaGetNodeString(OrvantaHandle handle, const char* name, char* value);
+ORVANTA_API int OrvantaSetNodeString(OrvantaHandle handle, const char* name, const char* value);
+ORVANTA_API int OrvantaSetNodeCommand(OrvantaHandle handle, const char* name);
+
+/* ---- Feature families -------------------------------------------------------------------- */
+#define ORVANTA_INT_FEATURE(F)                                                                   \
+    ORVANTA_API int OrvantaGet##F(OrvantaHandle handle, int* value);                             \
+    ORVANTA_API int OrvantaSet##F(OrvantaHandle handle, int value);                              \
+    ORVANTA_API int OrvantaGet##F##MinMax(OrvantaHandle handle, int* minimum, int* maximum);
+
+ORVANTA_API int OrvantaGetGain(OrvantaHandle handle, int* value, bool* autoOn);
+ORVANTA_API int OrvantaSetGain(OrvantaHandle handle, int value, bool autoOn);
+ORVANTA_API int OrvantaGetGainMinMax(OrvantaHandle handle, int* minimum, int* maximum);
+ORVANTA_INT_FEATURE(RGain)
+ORVANTA_INT_FEATURE(GGain)
+ORVANTA_INT_FEATURE(BGain)
+ORVANTA_INT_FEATURE(BlackLevel)
+ORVANTA_INT_FEATURE(Contrast)
+ORVANTA_INT_FEATURE(Hue)
+ORVANTA_INT_FEATURE(Saturation)
+ORVANTA_INT_FEATURE(Sharpness)
+ORVANTA_INT_FEATURE(AutoExposure) /* auto-exposure target brightness */
+#undef ORVANTA_INT_FEATURE
+
+/* Exposure time in microseconds; autoOn: continuous auto exposure. */
+ORVANTA_API int OrvantaGetShutter(OrvantaHandle handle, uint32_t* value, bool* autoOn);
+ORVANTA_API int OrvantaSetShutter(OrvantaHandle handle, uint32_t value, bool autoOn);
+ORVANTA_API int OrvantaGetShutterMinMax(OrvantaHandle handle, uint32_t* minimum, uint32_t* maximum);
+
+ORVANTA_API int OrvantaGetGamma(OrvantaHandle handle, float* value);
+ORVANTA_API int OrvantaSetGamma(OrvantaHandle handle, float value);
+ORVANTA_API int OrvantaGetGammaMinMax(OrvantaHandle handle, float* minimum, float* maximum);
+
+/* Frames per second. The maximum depends on the ROI height and the exposure time. */
+ORVANTA_API int OrvantaGetFrameRate(OrvantaHandle handle, float* value);
+ORVANTA_API int OrvantaSetFrameRate(OrvantaHandle handle, float value);
+ORVANTA_API int OrvantaGetFrameRateMinMax(OrvantaHandle handle, float* minimum, float* maximum);
+
+/* Text-list features: the number of choices, the choice at an index, the current choice and
+ * choosing by text (64-byte buffers). */
+#define ORVANTA_LIST_FEATURE(X)                                                                  \
+    ORVANTA_API int OrvantaGetNumAvailable##X##s(OrvantaHandle handle, int* count);              \
+    ORVANTA_API int OrvantaGetAvailable##X##sIdxToStr(OrvantaHandle handle, int index,           \
+                                                       char* text);                              \
+    ORVANTA_API int OrvantaGet##X##Str(OrvantaHandle handle, char* text);                        \
+    ORVANTA_API int OrvantaSet##X##Str(OrvantaHandle handle, const char* text);
+
+ORVANTA_LIST_FEATURE(PixelFormat)
+ORVANTA_LIST_FEATURE(WhiteBalance) /* "Off", "Once", "Continuous" */
+ORVANTA_LIST_FEATURE(TriggerMode)
+ORVANTA_LIST_FEATURE(TriggerSource)
+ORVANTA_LIST_FEATURE(TriggerPolarity)
+ORVANTA_LIST_FEATURE(StrobeMode)
+ORVANTA_LIST_FEATURE(StrobePolarity)
+#undef ORVANTA_LIST_FEATURE
+
+ORVANTA_API int OrvantaGetTriggerEnable(OrvantaHandle handle, bool* enabled);
+ORVANTA_API int OrvantaSetTriggerEnable(OrvantaHandle handle, bool enabled);
+ORVANTA_API int OrvantaGetTriggerDelay(OrvantaHandle handle, int* microseconds);
+ORVANTA_API int OrvantaSetTriggerDelay(OrvantaHandle handle, int microseconds);
+ORVANTA_API int OrvantaGetTriggerParameter(OrvantaHandle handle, int* value);
+ORVANTA_API int OrvantaSetTriggerParameter(OrvantaHandle handle, int value);
+ORVANTA_API int OrvantaGetTriggerNoiseFilter(OrvantaHandle handle, int* value);
+ORVANTA_API int OrvantaSetTriggerNoiseFilter(OrvantaHandle handle, int value);
+ORVANTA_API int OrvantaGetStrobeEnable(OrvantaHandle handle, bool* enabled);
+ORVANTA_API int OrvantaSetStrobeEnable(OrvantaHandle handle, bool enabled);
+ORVANTA_API int OrvantaGetStrobeDelay(OrvantaHandle handle, int* microseconds);
+ORVANTA_API int OrvantaSetStrobeDelay(OrvantaHandle handle, int microseconds);
+ORVANTA_API int OrvantaGetStrobeDuration(OrvantaHandle handle, int* microseconds);
+ORVANTA_API int OrvantaSetStrobeDuration(OrvantaHandle handle, int microseconds);
+
+/* Restores the factory settings (the "Default" user set) into the camera's current state. */
+ORVANTA_API int OrvantaSetUserDefault(OrvantaHandle handle);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ORVANTA_API_H */
+
+/*
+[VERSION_INFO]
+PACKAGE_VERSION=1.0.0
+LIBRARY_VERSION=1.0.0
+*/
