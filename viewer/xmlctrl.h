@@ -1,0 +1,79 @@
+#ifndef XMLCTRL_H
+#define XMLCTRL_H
+
+#include <QDockWidget>
+#include <QModelIndex>
+#include <QString>
+
+#include <memory>
+
+class MainWindow;
+class TreeModel;
+
+namespace Ui {
+class XMLCtrl;
+}
+
+// The "XML Control" dock: the open camera's feature tree and an editor for the node last
+// clicked (line edit for integer, float, string and boolean nodes, combo box for
+// enumerations, button for commands). After a write it tells the camera control dock, by
+// name rules, which panels to reload.
+class XMLCtrl : public QDockWidget
+{
+    Q_OBJECT
+
+public:
+    // Editor modes of HideShowXMLCtrl.
+    enum EditorMode { ModeNone = 0, ModeLineEdit = 1, ModeEnum = 2, ModeCommand = 3 };
+
+    // The parent is the main window (its acquisition flag and stop/start are used).
+    explicit XMLCtrl(QWidget* parent = nullptr);
+    ~XMLCtrl() override;
+
+    // Builds a fresh tree for the camera just opened / drops it when the camera closes.
+    void CreateXMLTree(void* hCamera);
+    void DeleteXMLTree();
+
+    void HideShowXMLCtrl(int mode, bool enable);
+    // Locks the size and format nodes' editor while a stream runs.
+    void UpdateAcqState(bool acquiring);
+
+    TreeModel* model() const { return m_model; }
+    QString currentNodeName() const { return m_nodeName; }
+    int currentNodeType() const { return m_nodeType; }
+
+signals:
+    void sigUpdateFeatureInfo(bool bUpdate);
+    void sigUpdateVideoInfo();
+    void sigUpdateTriggerInfo();
+    void sigUpdateStrobeInfo();
+    void sigUpdateUSerSetInfo();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private slots:
+    void on_treeXML_clicked(const QModelIndex& index);
+    void on_cmbXMLValue_activated(const QString& text);
+    void on_btnXMLExcute_clicked();
+
+private:
+    void showIntegerNode(const QByteArray& name, bool editable);
+    void showFloatNode(const QByteArray& name, bool editable);
+    void showStringNode(const QByteArray& name, bool editable);
+    void showBooleanNode(const QByteArray& name, bool editable);
+    void showEnumNode(const QByteArray& name, bool editable);
+    void enterValue(const QString& text);
+    void emitEnumReloads();
+    void emitValueReloads();
+    bool isAcquiring() const;
+
+    std::unique_ptr<Ui::XMLCtrl> ui;
+    void* m_hCamera = nullptr;
+    TreeModel* m_model = nullptr;
+    QString m_nodeName;
+    int m_nodeType = -1;
+    MainWindow* m_mainWindow = nullptr;
+};
+
+#endif // XMLCTRL_H
