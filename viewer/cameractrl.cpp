@@ -1,0 +1,853 @@
+#include "cameractrl.h"
+#include "ui_cameractrl.h"
+
+#include "mainwindow.h"
+#include "roipreviewworker.h"
+
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+// Upper bound on the entries read for a list, against a camera reporting a wild count.
+constexpr int kMaxListEntries = 256;
+
+using CountFn = int (*)(OrvantaHandle, int*);
+using EntryFn = int (*)(OrvantaHandle, int, char*);
+using CurrentFn = int (*)(OrvantaHandle, char*);
+
+// Refills a combo box with the camera's choices and makes the camera's current choice current.
+// Returns whether the count could be read; matched tells whether the current choice was found.
+bool fillFromCamera(QComboBox* box, OrvantaHandle handle, CountFn count, EntryFn entry,
+                    CurrentFn current, bool* matched = nullptr)
+{
+    box->clear();
+    int n = 0;
+    const bool countRead = count(handle, &n) == ORVANTA_OK;
+    if (!countRead)
+        n = 0;
+    for (int i = 0; i < qMin(n, kMaxListEntries); ++i) {
+        char text[ORVANTA_TEXT_SIZE] = {};
+        entry(handle, i, text);
+        text[ORVANTA_TEXT_SIZE - 1] = '\0';
+        box->addItem(QString::fromLatin1(text));
+    }
+    char now[ORVANTA_TEXT_SIZE] = {};
+    current(handle, now);
+    now[ORVANTA_TEXT_SIZE - 1] = '\0';
+    const int index =
+        box->findText(QString::fromLatin1(now), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+    if (matched)
+        *matched = index >= 0;
+    return countRead;
+}
+
+QByteArray latin1(const QString& text)
+{
+    return text.toLatin1();
+}
+
+// Exposure steps: finer for short exposures, coarser for long ones.
+qlonglong shutterStep(qlonglong v)
+{
+    if (v < 500)
+        return 1;
+    if (v < 5500)
+        return 10;
+    if (v < 76000)
+        return 100;
+    if (v < 710000)
+        return 1000;
+    if (v < 5800000)
+        return 10000;
+    if (v < 46000000)
+        return 100000;
+    return 1000000;
+}
+
+int clampToInt(qlonglong v)
+{
+    return int(
+        qBound<qlonglong>(std::numeric_limits<int>::min(), v, std::numeric_limits<int>::max()));
+}
+
+// A click on the slider groove or PageUp/PageDown asks for the slider's value plus or minus
+// a page; the request goes to the spin box, whose handler writes the camera and moves the
+// slider on success. The slider's own move is undone so a refused write leaves it in place.
+void applyPageAction(QAbstractSlider* slider, int action,
+                     const std::function<void(qlonglong)>& setSpin)
+{
+    int sign = 0;
+    if (action == QAbstractSlider::SliderPageStepAdd)
+        sign = 1;
+    else if (action == QAbstractSlider::SliderPageStepSub)
+        sign = -1;
+    if (sign == 0)
+        return;
+    setSpin(qlonglong(slider->value()) + sign * qlonglong(slider->pageStep()));
+    slider->setSliderPosition(slider->value());
+}
+} // namespace
+
+CameraCtrl::CameraCtrl(QWidget* parent)
+    : QDockWidget(parent), m_pMainWindow(qobject_cast<MainWindow*>(parent)), m_hCamera(nullptr),
+      m_bGammaScaled(true), m_sizeInfo{}, m_nSaveCount(1),
+      m_preview(std::make_unique<RoiPreviewWorker>()), ui(new Ui::CameraCtrl)
+{
+    ui->setupUi(this);
+    ui->sliShutter->hide();
+    ui->spiShutter->setKeyboardTracking(false);
+    ui->radioSaveAll->hide();
+    ui->btnSaveBrowser->setIcon(QIcon::fromTheme(
+        QStringLiteral("browser"), QIcon(QStringLiteral(":/icons/20x20/browser.png"))));
+    ui->laROI->setFrameShape(QFrame::Box);
+    connect(ui->laROI, &RoiLabelView::sigCurrentPoint, this, &CameraCtrl::slotCurrentPoint);
+    connect(this, &CameraCtrl::sigHideRubberBand, ui->laROI, &RoiLabelView::slotHideRubberBand);
+
+    connect(m_preview.get(), &RoiPreviewWorker::sigPreviewReady, this,
+            &CameraCtrl::slotPreviewReady);
+    ui->laROI->installEventFilter(this);
+    m_preview->setViewSize(ui->laROI->size() - QSize(2, 2));
+
+    connect(ui->edSavePath, &QLineEdit::textChanged, this, &CameraCtrl::publishSaveOptions);
+    connect(ui->cmbSaveExt, &QComboBox::currentTextChanged, this, &CameraCtrl::publishSaveOptions);
+    publishSaveOptions();
+    setupIntFeatures();
+}
+
+CameraCtrl::~CameraCtrl()
+{
+    DeleteGrabThread();
+    delete ui;
+}
+
+void CameraCtrl::setupIntFeatures()
+{
+    using GetFn = int (*)(OrvantaHandle, int*);
+    using SetFn = int (*)(OrvantaHandle, int);
+    using RangeFn = int (*)(OrvantaHandle, int*, int*);
+    auto make = [this](QSpinBox* spin, QSlider* slider, QLabel* label, GetFn get, SetFn set,
+                       RangeFn range) {
+        IntFeature f;
+        f.spin = spin;
+        f.slider = slider;
+        f.rangeLabel = label;
+        f.read = [this, get](int* v) { return get(m_hCamera, v); };
+        f.write = [this, set](int v) { return set(m_hCamera, v); };
+        f.range = [this, range](int* lo, int* hi) { return range(m_hCamera, lo, hi); };
+        return f;
+    };
+    IntFeature gain;
+    gain.spin = ui->spiGain;
+    gain.slider = ui->sliGain;
+    gain.rangeLabel = ui->laGain;
+    gain.read = [this](int* v) {
+        bool autoOn = false;
+        return OrvantaGetGain(m_hCamera, v, &autoOn);
+    };
+    gain.write = [this](int v) { return OrvantaSetGain(m_hCamera, v, ui->chkGain->isChecked()); };
+    gain.range = [this](int* lo, int* hi) { return OrvantaGetGainMinMax(m_hCamera, lo, hi); };
+    m_intFeatures[FeatGain] = gain;
+    m_intFeatures[FeatRGain] = make(ui->spiRGain, ui->sliRGain, ui->laRGain, OrvantaGetRGain,
+                                    OrvantaSetRGain, OrvantaGetRGainMinMax);
+    m_intFeatures[FeatGGain] = make(ui->spiGGain, ui->sliGGain, ui->laGGain, OrvantaGetGGain,
+                                    OrvantaSetGGain, OrvantaGetGGainMinMax);
+    m_intFeatures[FeatBGain] = make(ui->spiBGain, ui->sliBGain, ui->laBGain, OrvantaGetBGain,
+                                    OrvantaSetBGain, OrvantaGetBGainMinMax);
+    m_intFeatures[FeatBlackLevel] =
+        make(ui->spiBlackLevel, ui->sliBlackLevel, ui->laBlack, OrvantaGetBlackLevel,
+             OrvantaSetBlackLevel, OrvantaGetBlackLevelMinMax);
+    m_intFeatures[FeatContrast] =
+        make(ui->spiContrast, ui->sliContrast, ui->laCont, OrvantaGetContrast, OrvantaSetContrast,
+             OrvantaGetContrastMinMax);
+    m_intFeatures[FeatHue] =
+        make(ui->spiHue, ui->sliHue, ui->laHue, OrvantaGetHue, OrvantaSetHue, OrvantaGetHueMinMax);
+    m_intFeatures[FeatSaturation] =
+        make(ui->spiSaturation, ui->sliSaturation, ui->laSaturation, OrvantaGetSaturation,
+             OrvantaSetSaturation, OrvantaGetSaturationMinMax);
+    m_intFeatures[FeatSharpness] =
+        make(ui->spiSharp, ui->sliSharp, ui->laSharp, OrvantaGetSharpness, OrvantaSetSharpness,
+             OrvantaGetSharpnessMinMax);
+    m_intFeatures[FeatAutoExp] =
+        make(ui->spiAutoExp, ui->sliAutoExp, ui->laAutoExp, OrvantaGetAutoExposure,
+             OrvantaSetAutoExposure, OrvantaGetAutoExposureMinMax);
+}
+
+// ---- Loading ---------------------------------------------------------------------------------
+
+void CameraCtrl::loadConfigurationValue(void* handle)
+{
+    if (handle)
+        m_hCamera = handle;
+    loadTriggerValue();
+    loadStrobeValue();
+    loadFeatureValue(false);
+    loadVideoInfo();
+    loadUserSet();
+    loadSaveOpt();
+    publishPreviewSource();
+}
+
+void CameraCtrl::loadFeatureValue(bool /*bUpdate*/)
+{
+    if (!m_hCamera)
+        return;
+    loadGamma();
+    for (int id = FeatGain; id <= FeatSharpness; ++id)
+        loadIntFeature(IntFeatureId(id));
+    loadShutter();
+    loadIntFeature(FeatAutoExp);
+    loadWhiteBalance();
+}
+
+void CameraCtrl::loadIntFeature(IntFeatureId id)
+{
+    IntFeature& f = m_intFeatures[id];
+    int lo = 0;
+    int hi = 0;
+    // A failed range query keeps the range shown before rather than collapsing it to 0..0
+    // (which would clamp the spin box and write 0 to the camera).
+    if (f.range(&lo, &hi) == ORVANTA_OK) {
+        f.rangeLabel->setText(QStringLiteral("(%1 ~ %2)").arg(lo).arg(hi));
+        f.spin->setRange(lo, hi);
+        f.slider->setRange(lo, hi);
+    }
+    int v = 0;
+    bool readOk = false;
+    if (id == FeatGain) {
+        bool autoOn = false;
+        readOk = OrvantaGetGain(m_hCamera, &v, &autoOn) == ORVANTA_OK;
+        ui->chkGain->setChecked(autoOn);
+        f.spin->setEnabled(!autoOn);
+        f.slider->setEnabled(!autoOn);
+    } else {
+        readOk = f.read(&v) == ORVANTA_OK;
+        if (id != FeatBlackLevel) {
+            f.spin->setEnabled(readOk);
+            f.slider->setEnabled(readOk);
+        }
+    }
+    if (!readOk)
+        return;
+    if (f.spin->value() != v)
+        f.spin->setValue(v);
+    f.slider->setValue(v);
+}
+
+void CameraCtrl::loadGamma()
+{
+    float lo = 0;
+    float hi = 0;
+    OrvantaGetGammaMinMax(m_hCamera, &lo, &hi);
+    m_bGammaScaled = hi <= 1.01f;
+    ui->laGamma->setText(QStringLiteral("(%1 ~ %2)").arg(double(lo)).arg(double(hi)));
+    ui->spiGamma->setRange(lo, hi);
+    if (m_bGammaScaled) {
+        // Tenths on the slider; the spin box steps by 0.1 (also after a camera that had 1.0).
+        ui->sliGamma->setRange(int(std::trunc(lo * 10)), int(std::trunc(hi * 10)));
+        ui->spiGamma->setSingleStep(0.1);
+    } else {
+        ui->sliGamma->setRange(int(std::trunc(lo)), int(std::trunc(hi)));
+        ui->spiGamma->setSingleStep(1.0);
+        ui->sliGamma->setSingleStep(1);
+    }
+    float v = 0;
+    OrvantaGetGamma(m_hCamera, &v);
+    if (ui->spiGamma->value() != double(v))
+        ui->spiGamma->setValue(v);
+    ui->sliGamma->setValue(m_bGammaScaled ? int(std::trunc(v * 10)) : int(std::trunc(v)));
+}
+
+void CameraCtrl::loadShutter()
+{
+    uint32_t lo = 0;
+    uint32_t hi = 0;
+    OrvantaGetShutterMinMax(m_hCamera, &lo, &hi);
+    ui->spiShutter->setRange(qlonglong(lo), qlonglong(hi));
+    ui->sliShutter->setRange(clampToInt(lo), clampToInt(hi));
+    ui->laShutter->setText(QStringLiteral("us (%1 ~ %2)").arg(lo).arg(hi));
+
+    uint32_t v = 0;
+    bool autoOn = false;
+    if (OrvantaGetShutter(m_hCamera, &v, &autoOn) != ORVANTA_OK) {
+        ui->spiShutter->setEnabled(false);
+        ui->sliShutter->setEnabled(false);
+        return;
+    }
+    ui->chkShutter->setChecked(autoOn);
+    ui->spiShutter->setEnabled(!autoOn);
+    ui->sliShutter->setEnabled(!autoOn);
+    if (ui->spiShutter->value() != qlonglong(v))
+        ui->spiShutter->setValue(v);
+    ui->sliShutter->setValue(clampToInt(v));
+}
+
+void CameraCtrl::loadWhiteBalance()
+{
+    char format[ORVANTA_TEXT_SIZE] = {};
+    OrvantaGetPixelFormatStr(m_hCamera, format);
+    format[ORVANTA_TEXT_SIZE - 1] = '\0';
+    const bool mono = QString::fromLatin1(format).toLower().contains(QLatin1String("mono"));
+    ui->cmbWB->setEnabled(!mono);
+
+    const bool supported =
+        fillFromCamera(ui->cmbWB, m_hCamera, OrvantaGetNumAvailableWhiteBalances,
+                       OrvantaGetAvailableWhiteBalancesIdxToStr, OrvantaGetWhiteBalanceStr);
+    if (supported) {
+        ui->cmbWB->setEnabled(true);
+        char mode[ORVANTA_TEXT_SIZE] = {};
+        OrvantaGetWhiteBalanceStr(m_hCamera, mode);
+        mode[ORVANTA_TEXT_SIZE - 1] = '\0';
+        setColourGainsEnabled(qstrcmp(mode, "Continuous") != 0);
+    } else {
+        ui->cmbWB->clear();
+        ui->cmbWB->setEnabled(false);
+        setColourGainsEnabled(false);
+        ui->cmbWB->addItem(QStringLiteral("Not Supported"));
+    }
+    if (mono) {
+        ui->cmbWB->setEnabled(false);
+        setColourGainsEnabled(false);
+    }
+}
+
+void CameraCtrl::setColourGainsEnabled(bool enabled)
+{
+    for (int id : {FeatRGain, FeatGGain, FeatBGain}) {
+        m_intFeatures[id].spin->setEnabled(enabled);
+        m_intFeatures[id].slider->setEnabled(enabled);
+    }
+}
+
+void CameraCtrl::readColourGains()
+{
+    for (int id : {FeatRGain, FeatGGain, FeatBGain}) {
+        IntFeature& f = m_intFeatures[id];
+        int v = 0;
+        f.read(&v);
+        f.spin->setValue(v);
+        f.slider->setValue(v);
+    }
+}
+
+// ---- Integer features ------------------------------------------------------------------------
+
+void CameraCtrl::intSpinChanged(IntFeatureId id, int v)
+{
+    IntFeature& f = m_intFeatures[id];
+    if (f.write(v) == ORVANTA_OK)
+        f.slider->setValue(v);
+}
+
+void CameraCtrl::intSliderAction(IntFeatureId id, int action)
+{
+    IntFeature& f = m_intFeatures[id];
+    applyPageAction(f.slider, action, [&f](qlonglong v) { f.spin->setValue(clampToInt(v)); });
+}
+
+void CameraCtrl::intSliderReleased(IntFeatureId id)
+{
+    IntFeature& f = m_intFeatures[id];
+    f.spin->setValue(f.slider->value());
+}
+
+#define CAMERACTRL_INT_FEATURE_SLOTS(Spin, Slider, Id)                                             \
+    void CameraCtrl::on_##Spin##_valueChanged(int v)                                               \
+    {                                                                                              \
+        intSpinChanged(Id, v);                                                                     \
+    }                                                                                              \
+    void CameraCtrl::on_##Slider##_actionTriggered(int action)                                     \
+    {                                                                                              \
+        intSliderAction(Id, action);                                                               \
+    }                                                                                              \
+    void CameraCtrl::on_##Slider##_sliderReleased()                                                \
+    {                                                                                              \
+        intSliderReleased(Id);                                                                     \
+    }
+
+CAMERACTRL_INT_FEATURE_SLOTS(spiGain, sliGain, FeatGain)
+CAMERACTRL_INT_FEATURE_SLOTS(spiRGain, sliRGain, FeatRGain)
+CAMERACTRL_INT_FEATURE_SLOTS(spiGGain, sliGGain, FeatGGain)
+CAMERACTRL_INT_FEATURE_SLOTS(spiBGain, sliBGain, FeatBGain)
+CAMERACTRL_INT_FEATURE_SLOTS(spiBlackLevel, sliBlackLevel, FeatBlackLevel)
+CAMERACTRL_INT_FEATURE_SLOTS(spiContrast, sliContrast, FeatContrast)
+CAMERACTRL_INT_FEATURE_SLOTS(spiHue, sliHue, FeatHue)
+CAMERACTRL_INT_FEATURE_SLOTS(spiSaturation, sliSaturation, FeatSaturation)
+CAMERACTRL_INT_FEATURE_SLOTS(spiSharp, sliSharp, FeatSharpness)
+CAMERACTRL_INT_FEATURE_SLOTS(spiAutoExp, sliAutoExp, FeatAutoExp)
+#undef CAMERACTRL_INT_FEATURE_SLOTS
+
+// ---- Gamma and shutter -----------------------------------------------------------------------
+
+void CameraCtrl::on_spiGamma_valueChanged(double v)
+{
+    const int position = m_bGammaScaled ? int(std::trunc(v * 10 + 0.5)) : int(std::trunc(v));
+    if (OrvantaSetGamma(m_hCamera, float(v)) == ORVANTA_OK)
+        ui->sliGamma->setValue(position);
+}
+
+void CameraCtrl::on_sliGamma_actionTriggered(int action)
+{
+    applyPageAction(ui->sliGamma, action, [this](qlonglong v) {
+        ui->spiGamma->setValue(m_bGammaScaled ? double(v) / 10.0 : double(v));
+    });
+}
+
+void CameraCtrl::on_sliGamma_sliderReleased()
+{
+    const int v = ui->sliGamma->value();
+    ui->spiGamma->setValue(m_bGammaScaled ? v / 10.0 : double(v));
+}
+
+void CameraCtrl::on_spiShutter_valueChanged(qlonglong v)
+{
+    const qlonglong step = shutterStep(v);
+    ui->spiShutter->setSingleStep(int(step));
+    // Only values on the step grid reach the camera; a value that does not fit the camera's
+    // unsigned 32-bit exposure (stepping below 0) is shown but not written either.
+    if (v % step != 0 || v < 0 || v > qlonglong(std::numeric_limits<uint32_t>::max()))
+        return;
+    OrvantaSetShutter(m_hCamera, uint32_t(v), ui->chkShutter->isChecked());
+}
+
+void CameraCtrl::on_sliShutter_actionTriggered(int action)
+{
+    applyPageAction(ui->sliShutter, action, [this](qlonglong v) { ui->spiShutter->setValue(v); });
+}
+
+void CameraCtrl::on_sliShutter_sliderReleased()
+{
+    const qlonglong v = ui->sliShutter->value();
+    ui->spiShutter->setValue(v - v % shutterStep(v));
+}
+
+// ---- Auto boxes and white balance ------------------------------------------------------------
+
+void CameraCtrl::on_chkGain_clicked(bool checked)
+{
+    if (!checked) {
+        int v = 0;
+        bool autoOn = false;
+        OrvantaGetGain(m_hCamera, &v, &autoOn);
+        ui->spiGain->setValue(v);
+        ui->sliGain->setValue(v);
+    }
+    OrvantaSetGain(m_hCamera, ui->spiGain->value(), checked);
+    ui->spiGain->setEnabled(!checked);
+    ui->sliGain->setEnabled(!checked);
+}
+
+void CameraCtrl::on_chkShutter_clicked(bool checked)
+{
+    uint32_t v = 0;
+    if (!checked) {
+        bool autoOn = false;
+        OrvantaGetShutter(m_hCamera, &v, &autoOn);
+        ui->spiShutter->setValue(v);
+        ui->sliShutter->setValue(clampToInt(v));
+    }
+    if (OrvantaSetShutter(m_hCamera, v, checked) == ORVANTA_OK) {
+        ui->spiShutter->setEnabled(!checked);
+        ui->sliShutter->setEnabled(!checked);
+    } else {
+        ui->chkShutter->setEnabled(!checked);
+    }
+}
+
+void CameraCtrl::on_cmbWB_activated(const QString& text)
+{
+    if (OrvantaSetWhiteBalanceStr(m_hCamera, latin1(text).constData()) != ORVANTA_OK)
+        return;
+    if (text != QLatin1String("Continuous")) {
+        setColourGainsEnabled(true);
+        readColourGains();
+    } else {
+        setColourGainsEnabled(false);
+    }
+    if (text == QLatin1String("Once"))
+        ui->cmbWB->setCurrentIndex(0);
+}
+
+void CameraCtrl::on_btnWBDefault_clicked()
+{
+    withStreamStopped([this] {
+        if (OrvantaSetUserDefault(m_hCamera) == ORVANTA_OK)
+            loadConfigurationValue(nullptr);
+    });
+}
+
+// ---- Video modes -----------------------------------------------------------------------------
+
+void CameraCtrl::loadVideoInfo()
+{
+    if (!m_hCamera)
+        return;
+    OrvantaGetSizeInfo(m_hCamera, &m_sizeInfo);
+    ui->spiOffsetX->setRange(0, m_sizeInfo.maxWidth);
+    ui->spiWidth->setRange(0, m_sizeInfo.maxWidth);
+    ui->spiOffsetY->setRange(0, m_sizeInfo.maxHeight);
+    ui->spiHeight->setRange(0, m_sizeInfo.maxHeight);
+    ui->spiOffsetX->setValue(m_sizeInfo.xOffset);
+    ui->spiOffsetY->setValue(m_sizeInfo.yOffset);
+    ui->spiWidth->setValue(m_sizeInfo.width);
+    ui->spiHeight->setValue(m_sizeInfo.height);
+
+    float lo = 0;
+    float hi = 0;
+    OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi);
+    ui->spiFrameRate->setRange(lo, hi);
+    float fps = 0;
+    if (OrvantaGetFrameRate(m_hCamera, &fps) == ORVANTA_OK && ui->spiFrameRate->value() != fps)
+        ui->spiFrameRate->setValue(fps);
+
+    bool matched = false;
+    fillFromCamera(ui->cbPixelFormat, m_hCamera, OrvantaGetNumAvailablePixelFormats,
+                   OrvantaGetAvailablePixelFormatsIdxToStr, OrvantaGetPixelFormatStr, &matched);
+    publishPreviewSource();
+    if (matched)
+        on_cbPixelFormat_activated(ui->cbPixelFormat->currentText());
+}
+
+void CameraCtrl::on_btnROIMax_clicked()
+{
+    ui->spiOffsetX->setValue(0);
+    ui->spiOffsetY->setValue(0);
+    ui->spiWidth->setValue(m_sizeInfo.maxWidth);
+    ui->spiHeight->setValue(m_sizeInfo.maxHeight);
+}
+
+void CameraCtrl::on_btnROIApply_clicked()
+{
+    withStreamStopped([this] {
+        OSizeInfo size{};
+        size.xOffset = ui->spiOffsetX->value();
+        size.yOffset = ui->spiOffsetY->value();
+        size.width = ui->spiWidth->value();
+        size.height = ui->spiHeight->value();
+        OrvantaSetSizeInfo(m_hCamera, size);
+        OrvantaGetSizeInfo(m_hCamera, &m_sizeInfo);
+        ui->spiOffsetX->setValue(m_sizeInfo.xOffset);
+        ui->spiOffsetY->setValue(m_sizeInfo.yOffset);
+        ui->spiWidth->setValue(m_sizeInfo.width);
+        ui->spiHeight->setValue(m_sizeInfo.height);
+        publishPreviewSource();
+    });
+    emit sigHideRubberBand();
+}
+
+void CameraCtrl::on_spiFrameRate_valueChanged(double v)
+{
+    if (v < 1.0)
+        return;
+    withStreamStopped([this, v] { OrvantaSetFrameRate(m_hCamera, float(v)); });
+}
+
+void CameraCtrl::on_cbPixelFormat_activated(const QString& text)
+{
+    withStreamStopped([this, &text] {
+        OrvantaSetPixelFormatStr(m_hCamera, latin1(text).constData());
+        loadFeatureValue();
+    });
+    refillSaveExtensions({QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("TIF"),
+                          QStringLiteral("RAW")});
+    publishPreviewSource();
+}
+
+void CameraCtrl::slotCurrentPoint(QPoint start, QPoint end)
+{
+    OSizeInfo sensor{};
+    OrvantaGetSizeInfo(m_hCamera, &sensor);
+    const QRect view = ui->laROI->geometry();
+    if (view.width() <= 0 || view.height() <= 0)
+        return;
+    const double kx = double(sensor.maxWidth) / view.width();
+    const double ky = double(sensor.maxHeight) / view.height();
+    ui->spiOffsetX->setValue(int(start.x() * kx));
+    ui->spiOffsetY->setValue(int(start.y() * ky));
+    ui->spiWidth->setValue(int((end.x() - start.x()) * kx));
+    ui->spiHeight->setValue(int((end.y() - start.y()) * ky));
+}
+
+// ---- Trigger and strobe ----------------------------------------------------------------------
+
+void CameraCtrl::loadTriggerValue()
+{
+    if (!m_hCamera)
+        return;
+    // Reads that fail leave the control as it was instead of showing (and writing back) 0.
+    bool enabled = false;
+    if (OrvantaGetTriggerEnable(m_hCamera, &enabled) == ORVANTA_OK)
+        ui->chkTriEnabled->setChecked(enabled);
+    fillFromCamera(ui->cmbTriSource, m_hCamera, OrvantaGetNumAvailableTriggerSources,
+                   OrvantaGetAvailableTriggerSourcesIdxToStr, OrvantaGetTriggerSourceStr);
+    int v = 0;
+    if (OrvantaGetTriggerParameter(m_hCamera, &v) == ORVANTA_OK)
+        ui->spTriPara->setValue(v);
+    fillFromCamera(ui->cmbTriMode, m_hCamera, OrvantaGetNumAvailableTriggerModes,
+                   OrvantaGetAvailableTriggerModesIdxToStr, OrvantaGetTriggerModeStr);
+    fillFromCamera(ui->cmbTriPol, m_hCamera, OrvantaGetNumAvailableTriggerPolaritys,
+                   OrvantaGetAvailableTriggerPolaritysIdxToStr, OrvantaGetTriggerPolarityStr);
+    if (OrvantaGetTriggerDelay(m_hCamera, &v) == ORVANTA_OK)
+        ui->spTriDelay->setValue(v);
+    if (OrvantaGetTriggerNoiseFilter(m_hCamera, &v) == ORVANTA_OK)
+        ui->spTrNoiseFilter->setValue(v);
+}
+
+void CameraCtrl::loadStrobeValue()
+{
+    if (!m_hCamera)
+        return;
+    bool enabled = false;
+    if (OrvantaGetStrobeEnable(m_hCamera, &enabled) == ORVANTA_OK)
+        ui->chkStroEnabled->setChecked(enabled);
+    fillFromCamera(ui->cmbStroMode, m_hCamera, OrvantaGetNumAvailableStrobeModes,
+                   OrvantaGetAvailableStrobeModesIdxToStr, OrvantaGetStrobeModeStr);
+    fillFromCamera(ui->cmbStroPol, m_hCamera, OrvantaGetNumAvailableStrobePolaritys,
+                   OrvantaGetAvailableStrobePolaritysIdxToStr, OrvantaGetStrobePolarityStr);
+    int v = 0;
+    if (OrvantaGetStrobeDelay(m_hCamera, &v) == ORVANTA_OK)
+        ui->spStroDelay->setValue(v);
+    if (OrvantaGetStrobeDuration(m_hCamera, &v) == ORVANTA_OK)
+        ui->spStroDuration->setValue(v);
+}
+
+void CameraCtrl::on_chkTriEnabled_clicked(bool checked)
+{
+    OrvantaSetTriggerEnable(m_hCamera, checked);
+}
+
+void CameraCtrl::on_cmbTriMode_activated(const QString& text)
+{
+    OrvantaSetTriggerModeStr(m_hCamera, latin1(text).constData());
+}
+
+void CameraCtrl::on_cmbTriSource_activated(const QString& text)
+{
+    OrvantaSetTriggerSourceStr(m_hCamera, latin1(text).constData());
+}
+
+void CameraCtrl::on_cmbTriPol_activated(const QString& text)
+{
+    OrvantaSetTriggerPolarityStr(m_hCamera, latin1(text).constData());
+}
+
+void CameraCtrl::on_spTriPara_valueChanged(int v)
+{
+    OrvantaSetTriggerParameter(m_hCamera, v);
+}
+
+void CameraCtrl::on_spTriDelay_valueChanged(int v)
+{
+    OrvantaSetTriggerDelay(m_hCamera, v);
+}
+
+void CameraCtrl::on_spTrNoiseFilter_valueChanged(int v)
+{
+    OrvantaSetTriggerNoiseFilter(m_hCamera, v);
+}
+
+void CameraCtrl::on_chkStroEnabled_clicked(bool checked)
+{
+    OrvantaSetStrobeEnable(m_hCamera, checked);
+}
+
+void CameraCtrl::on_cmbStroMode_activated(const QString& text)
+{
+    OrvantaSetStrobeModeStr(m_hCamera, latin1(text).constData());
+}
+
+void CameraCtrl::on_cmbStroPol_activated(const QString& text)
+{
+    OrvantaSetStrobePolarityStr(m_hCamera, latin1(text).constData());
+}
+
+void CameraCtrl::on_spStroDelay_valueChanged(int v)
+{
+    OrvantaSetStrobeDelay(m_hCamera, v);
+}
+
+void CameraCtrl::on_spStroDuration_valueChanged(int v)
+{
+    OrvantaSetStrobeDuration(m_hCamera, v);
+}
+
+void CameraCtrl::on_btnApply_clicked()
+{
+    OrvantaSetTriggerEnable(m_hCamera, ui->chkTriEnabled->isChecked());
+    OrvantaSetTriggerParameter(m_hCamera, ui->spTriPara->value());
+    OrvantaSetTriggerModeStr(m_hCamera, latin1(ui->cmbTriMode->currentText()).constData());
+    OrvantaSetTriggerSourceStr(m_hCamera, latin1(ui->cmbTriSource->currentText()).constData());
+    OrvantaSetTriggerPolarityStr(m_hCamera, latin1(ui->cmbTriPol->currentText()).constData());
+}
+
+void CameraCtrl::on_btnRunSWTri_clicked()
+{
+    if (m_pMainWindow)
+        m_pMainWindow->resetReceivedFrameCount();
+    OrvantaRunSoftwareTrigger(m_hCamera);
+}
+
+// ---- User sets -------------------------------------------------------------------------------
+
+void CameraCtrl::loadUserSet()
+{
+    if (!m_hCamera)
+        return;
+    auto sets = std::make_unique<NodeEnumInfo>();
+    sets->count = ORVANTA_ENUM_CAPACITY;
+    sets->index = 0;
+    if (OrvantaGetNodeEnum(m_hCamera, "UserSetSelector", sets.get()) == ORVANTA_OK) {
+        ui->cmbUserSet->clear();
+        const uint32_t n = qMin<uint32_t>(sets->count, ORVANTA_ENUM_CAPACITY);
+        for (uint32_t i = 0; i < n; ++i) {
+            sets->entries[i][ORVANTA_NODE_TEXT_SIZE - 1] = '\0';
+            ui->cmbUserSet->addItem(QString::fromLatin1(sets->entries[i]));
+        }
+    }
+    // String nodes are read into their full 256-byte buffer.
+    char powerOn[ORVANTA_NODE_TEXT_SIZE] = {};
+    OrvantaGetNodeString(m_hCamera, "UserSetDefaultSelector", powerOn);
+    powerOn[ORVANTA_NODE_TEXT_SIZE - 1] = '\0';
+    const int index = ui->cmbUserSet->findText(QString::fromLatin1(powerOn),
+                                               Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        ui->cmbUserSet->setCurrentIndex(index);
+}
+
+void CameraCtrl::on_btnUserSetSave_clicked()
+{
+    OrvantaSetNodeEnum(m_hCamera, "UserSetSelector",
+                       latin1(ui->cmbUserSet->currentText()).constData());
+    OrvantaSetNodeCommand(m_hCamera, "UserSetSave");
+}
+
+void CameraCtrl::on_btnUserSetLoad_clicked()
+{
+    withStreamStopped([this] {
+        OrvantaSetNodeEnum(m_hCamera, "UserSetSelector",
+                           latin1(ui->cmbUserSet->currentText()).constData());
+        if (OrvantaSetNodeCommand(m_hCamera, "UserSetLoad") == ORVANTA_OK)
+            loadConfigurationValue(nullptr);
+    });
+}
+
+void CameraCtrl::on_btnUserSetPW_clicked()
+{
+    OrvantaSetNodeEnum(m_hCamera, "UserSetDefaultSelector",
+                       latin1(ui->cmbUserSet->currentText()).constData());
+}
+
+// ---- Save options ----------------------------------------------------------------------------
+
+void CameraCtrl::getSaveOpt(QString* path, QString* ext, int* count) const
+{
+    const SaveOptions::Values values = m_saveOpt.get();
+    if (path)
+        *path = values.path;
+    if (ext)
+        *ext = values.extension;
+    if (count)
+        *count = values.count;
+}
+
+void CameraCtrl::loadSaveOpt()
+{
+    ui->radioSaveOnce->setChecked(true);
+    refillSaveExtensions({QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("PNG"),
+                          QStringLiteral("RAW")});
+    ui->edSavePath->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+void CameraCtrl::refillSaveExtensions(const QStringList& imageFormats)
+{
+    ui->cmbSaveExt->clear();
+    ui->cmbSaveExt->addItems(imageFormats);
+    if (!ui->cbPixelFormat->currentText().contains(QLatin1String("Mono")))
+        ui->cmbSaveExt->addItem(QStringLiteral("RGB"));
+}
+
+void CameraCtrl::publishSaveOptions()
+{
+    m_saveOpt.set({ui->edSavePath->text(), ui->cmbSaveExt->currentText(), m_nSaveCount});
+}
+
+void CameraCtrl::on_radioSaveOnce_clicked()
+{
+    m_nSaveCount = 1;
+    publishSaveOptions();
+}
+
+void CameraCtrl::on_radioSaveAll_clicked()
+{
+    m_nSaveCount = -1;
+    publishSaveOptions();
+}
+
+void CameraCtrl::on_btnSaveBrowser_clicked()
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("dd"), ui->edSavePath->text(), QFileDialog::ShowDirsOnly);
+    // A cancelled dialog returns an empty text; the folder typed before is kept.
+    if (!folder.isEmpty())
+        ui->edSavePath->setText(folder);
+}
+
+// ---- ROI preview -----------------------------------------------------------------------------
+
+void CameraCtrl::CreateGrabThread()
+{
+    publishPreviewSource();
+    m_preview->start();
+}
+
+void CameraCtrl::DeleteGrabThread()
+{
+    m_preview->stop();
+}
+
+void CameraCtrl::publishPreviewSource()
+{
+    m_preview->setSource(m_hCamera, m_sizeInfo, ui->cbPixelFormat->currentText());
+}
+
+void CameraCtrl::slotPreviewReady(const QImage& image)
+{
+    ui->laROI->setPixmap(QPixmap::fromImage(image));
+}
+
+// ---- Events and stream control ---------------------------------------------------------------
+
+void CameraCtrl::keyPressEvent(QKeyEvent* event)
+{
+    // The keypad Enter key is swallowed so it cannot reach the main window.
+    if (event->key() == Qt::Key_Enter)
+        return;
+    QWidget::keyPressEvent(event);
+}
+
+bool CameraCtrl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->laROI && event->type() == QEvent::Resize)
+        m_preview->setViewSize(ui->laROI->size() - QSize(2, 2));
+    return QDockWidget::eventFilter(watched, event);
+}
+
+bool CameraCtrl::isAcquiring() const
+{
+    return m_pMainWindow && m_pMainWindow->isAcquiring();
+}
+
+void CameraCtrl::withStreamStopped(const std::function<void()>& write)
+{
+    const bool wasAcquiring = isAcquiring();
+    if (wasAcquiring)
+        m_pMainWindow->slotStopCamera();
+    write();
+    if (wasAcquiring)
+        m_pMainWindow->slotStartCamera();
+}

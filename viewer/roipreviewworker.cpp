@@ -1,0 +1,166 @@
+#include "roipreviewworker.h"
+
+#include <QPainter>
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+constexpr int kGrabTimeoutMs = 1000;
+constexpr int kCycleMs = 1000;
+
+bool isColourFormat(const QString& pixelFormat)
+{
+    return pixelFormat.contains(QLatin1String("Bayer")) ||
+           pixelFormat.contains(QLatin1String("YUV"));
+}
+} // namespace
+
+void RawXXtoRaw8(unsigned char* dst, const unsigned char* src, int bitDepth, int width, int height)
+{
+    if (bitDepth <= 8 || width <= 0 || height <= 0)
+        return;
+    const int shift = bitDepth - 8;
+    const size_t count = size_t(width) * size_t(height);
+    for (size_t i = 0; i < count; ++i) {
+        uint16_t sample;
+        std::memcpy(&sample, src + 2 * i, sizeof sample);
+        const unsigned reduced = unsigned(sample) >> shift;
+        dst[i] = reduced > 255 ? 255 : static_cast<unsigned char>(reduced);
+    }
+}
+
+QImage composeRoiPreview(QImage& canvas, const QImage& picture, QPoint offset, QSize viewSize)
+{
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        painter.drawImage(offset, picture);
+    }
+    if (viewSize.isEmpty())
+        return QImage();
+    return canvas.scaled(viewSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+RoiPreviewWorker::RoiPreviewWorker(QObject* parent) : QObject(parent) {}
+
+RoiPreviewWorker::~RoiPreviewWorker()
+{
+    stop();
+}
+
+void RoiPreviewWorker::setSource(OrvantaHandle handle, const OSizeInfo& size,
+                                 const QString& pixelFormat)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_source.handle = handle;
+    m_source.size = size;
+    m_source.pixelFormat = pixelFormat;
+}
+
+void RoiPreviewWorker::setViewSize(QSize size)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_source.viewSize = size;
+}
+
+RoiPreviewWorker::Source RoiPreviewWorker::currentSource() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_source;
+}
+
+void RoiPreviewWorker::start()
+{
+    if (m_thread.joinable())
+        return;
+    m_stop = false;
+    m_thread = std::thread(&RoiPreviewWorker::run, this);
+}
+
+void RoiPreviewWorker::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool RoiPreviewWorker::waitForStop(int milliseconds)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                           [this] { return m_stop.load(); });
+}
+
+QImage RoiPreviewWorker::grabPicture(const Source& source, OImageFrame& frame, size_t capacity)
+{
+    // capacity = sensor pixels the buffers were sized for: rawData holds 2 bytes a pixel,
+    // rgbData 3. A frame that does not fit (the sensor size changed) is not shown.
+    if (isColourFormat(source.pixelFormat)) {
+        if (OrvantaGrabRGBData(source.handle, &frame, kGrabTimeoutMs) != ORVANTA_OK)
+            return QImage();
+        const size_t pixels = size_t(frame.width) * frame.height;
+        if (pixels == 0 || pixels > capacity)
+            return QImage();
+        return QImage(frame.rgbData, int(frame.width), int(frame.height), int(frame.width) * 3,
+                      QImage::Format_RGB888);
+    }
+    if (OrvantaGrabRAWData(source.handle, &frame, kGrabTimeoutMs) != ORVANTA_OK)
+        return QImage();
+    const size_t pixels = size_t(frame.width) * frame.height;
+    if (pixels == 0 || pixels > capacity)
+        return QImage();
+    unsigned char* plane = frame.rawData;
+    if (source.pixelFormat.contains(QLatin1String("12"))) {
+        // Each sample is a 16-bit container: the frame must really hold them all.
+        if (pixels * 2 > frame.dataSize)
+            return QImage();
+        RawXXtoRaw8(frame.rgbData, frame.rawData, 12, int(frame.width), int(frame.height));
+        plane = frame.rgbData;
+    } else if (pixels > frame.dataSize) {
+        return QImage();
+    }
+    return QImage(plane, int(frame.width), int(frame.height), int(frame.width),
+                  QImage::Format_Grayscale8);
+}
+
+void RoiPreviewWorker::run()
+{
+    const Source initial = currentSource();
+    const int sensorWidth = qMax(0, initial.size.maxWidth);
+    const int sensorHeight = qMax(0, initial.size.maxHeight);
+    const size_t capacity = size_t(sensorWidth) * size_t(sensorHeight);
+    std::vector<unsigned char> raw(capacity * 2);
+    std::vector<unsigned char> rgb(capacity * 3);
+    QImage canvas;
+    if (capacity > 0) {
+        canvas = QImage(sensorWidth, sensorHeight, QImage::Format_RGB888);
+        canvas.fill(Qt::white);
+        if (!initial.viewSize.isEmpty())
+            emit sigPreviewReady(
+                canvas.scaled(initial.viewSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+
+    while (!m_stop) {
+        const Source source = currentSource();
+        if (source.handle && capacity > 0) {
+            OImageFrame frame{};
+            frame.rawData = raw.data();
+            frame.rgbData = rgb.data();
+            const QImage picture = grabPicture(source, frame, capacity);
+            if (!picture.isNull()) {
+                const QImage scaled = composeRoiPreview(
+                    canvas, picture, QPoint(source.size.xOffset, source.size.yOffset),
+                    source.viewSize);
+                if (!scaled.isNull())
+                    emit sigPreviewReady(scaled);
+            }
+        }
+        if (waitForStop(kCycleMs))
+            break;
+    }
+}
