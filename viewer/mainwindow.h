@@ -20,6 +20,8 @@ class CameraCtrl;
 class CameraList;
 class DrawCenterDlg;
 class FrameHandOver;
+struct CopiedFrame;
+class FrameSaver;
 class LogStatus;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
@@ -101,11 +103,16 @@ private:
     static void callback_imgrecv(OImageFrame* frame);
     static void callback_oneGrab(OImageFrame* frame);
 
+    void connectActions();
+    void createDocks();
+    void createStatusLabels();
     void classifyPixelFormat();
-    void setupActions();
-    void setupDocks();
-    void stopStreamBeforeReopen();
-    void uncheckSaveAction();
+    void readStreamGeometry();
+    void connectDisplay();
+    void applyDiscovery(int count, const QStringList& ids);
+    void showRate(double fps, double megabytesPerSecond);
+    void saveDisplayedFrame(const QImage& image, const CopiedFrame& copy, const QString& cameraId);
+    void restoreContinuousMode();
 
     std::thread m_displayThread;
     std::unique_ptr<FrameHandOver> m_frames;
@@ -133,7 +140,8 @@ private:
     QGraphicsPixmapItem* m_pixmapItem = nullptr;
     QGraphicsScene* m_scene = nullptr;
     std::atomic<bool> m_save{false};
-    QFutureWatcher<void>* m_saveWatcher = nullptr;
+    std::unique_ptr<FrameSaver> m_saver;
+    bool m_singleGrab = false; // the running acquisition is a single grab
     QLabel* m_rateLabel = nullptr;
     QLabel* m_countLabel = nullptr;
     std::atomic<quint64> m_recvCount{0};

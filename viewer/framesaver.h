@@ -1,0 +1,61 @@
+#ifndef FRAMESAVER_H
+#define FRAMESAVER_H
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFuture>
+#include <QImage>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+// One frame to save. It owns its pixels (copied when the job was made), so the file holds the
+// frame that was displayed even though the SDK and the display thread reuse their buffers.
+struct SaveJob
+{
+    QImage picture;    // image formats ("BMP", "JPG", "PNG", "TIF")
+    QString path;      // directory, as typed, without an added separator
+    QString extension; // "BMP", "JPG", "PNG", "TIF", "RAW" or "RGB"
+    QString cameraId;
+    int width = 0;
+    int height = 0;
+    QByteArray data; // "RAW": the sensor bytes; "RGB": width x height x 3 bytes
+};
+
+// "<path>/<camera>_<month>_<day>_<hour>_<minute>_<second>_<ms>.<ext>", no leading zeros.
+QString saveFileName(const SaveJob& job, const QDateTime& when);
+
+// Writes the job to a new file named for 'when'. When that name is taken (two frames in the
+// same millisecond), "-1", "-2", ... is added before the extension, so no file is replaced.
+// Returns true and the name written, or false and a message naming the file and the reason.
+bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, QString* error);
+
+// Runs save jobs on the global thread pool; failures go to the log callback (called on the
+// pool thread). The destructor waits for the jobs still running.
+class FrameSaver
+{
+public:
+    explicit FrameSaver(std::function<void(const QString&)> log);
+    ~FrameSaver();
+    FrameSaver(const FrameSaver&) = delete;
+    FrameSaver& operator=(const FrameSaver&) = delete;
+
+    QFuture<void> submit(SaveJob job);
+    void waitForIdle();
+
+private:
+    friend void SaveThread(void* job);
+    void finished();
+
+    std::function<void(const QString&)> m_log;
+    std::mutex m_mutex;
+    std::condition_variable m_idle;
+    int m_running = 0;
+};
+
+// Pool task body: writes one job (a heap-allocated save task) and frees it.
+void SaveThread(void* job);
+
+#endif // FRAMESAVER_H

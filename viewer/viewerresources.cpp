@@ -1,0 +1,8 @@
+#include "viewerresources.h"
+
+#include <QtGlobal>
+
+void initViewerResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
