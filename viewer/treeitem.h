@@ -28,8 +28,8 @@ public:
     bool removeColumns(int position, int columns);
     bool setData(int column, const QVariant& value);
 
-    // Appends one child with a single column holding the value; returns it.
-    TreeItem* appendChild(const QVariant& value);
+    // Appends one child of that many columns, column 0 holding the value; returns it.
+    TreeItem* appendChild(const QVariant& value, int columns);
 
 private:
     QList<TreeItem*> m_childItems;

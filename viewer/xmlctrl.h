@@ -24,7 +24,13 @@ class XMLCtrl : public QDockWidget
 
 public:
     // Editor modes of HideShowXMLCtrl.
-    enum EditorMode { ModeNone = 0, ModeLineEdit = 1, ModeEnum = 2, ModeCommand = 3 };
+    enum EditorMode
+    {
+        ModeNone = 0,
+        ModeLineEdit = 1,
+        ModeEnum = 2,
+        ModeCommand = 3
+    };
 
     // The parent is the main window (its acquisition flag and stop/start are used).
     explicit XMLCtrl(QWidget* parent = nullptr);
@@ -58,12 +64,13 @@ private slots:
     void on_btnXMLExcute_clicked();
 
 private:
-    void showIntegerNode(const QByteArray& name, bool editable);
-    void showFloatNode(const QByteArray& name, bool editable);
-    void showStringNode(const QByteArray& name, bool editable);
-    void showBooleanNode(const QByteArray& name, bool editable);
-    void showEnumNode(const QByteArray& name, bool editable);
+    bool showIntegerNode(const QString& name, bool editable);
+    bool showFloatNode(const QByteArray& name, bool editable);
+    bool showStringNode(const QByteArray& name, bool editable);
+    bool showBooleanNode(const QByteArray& name, bool editable);
+    bool showEnumNode(const QByteArray& name, bool editable);
     void enterValue(const QString& text);
+    void writeInteger(const QString& text);
     void emitEnumReloads();
     void emitValueReloads();
     bool isAcquiring() const;
@@ -73,6 +80,7 @@ private:
     TreeModel* m_model = nullptr;
     QString m_nodeName;
     int m_nodeType = -1;
+    bool m_editable = false; // the current node's editor may be enabled
     MainWindow* m_mainWindow = nullptr;
 };
 

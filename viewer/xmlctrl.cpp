@@ -1,0 +1,369 @@
+#include "xmlctrl.h"
+#include "ui_xmlctrl.h"
+
+#include <QHostAddress>
+#include <QKeyEvent>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "mainwindow.h"
+#include "sdk/OrvantaAPI.h"
+#include "treemodel.h"
+
+namespace {
+bool containsAny(const QString& name, std::initializer_list<const char*> words)
+{
+    return std::any_of(words.begin(), words.end(),
+                       [&](const char* word) { return name.contains(QLatin1String(word)); });
+}
+
+// Integer nodes that hold an IPv4 address are shown and entered as dotted quads.
+bool isAddressNode(const QString& name)
+{
+    return name.contains(QLatin1String("Persistent")) || name == QLatin1String("GevSCDA");
+}
+
+QString integerText(const QString& name, int32_t value)
+{
+    if (isAddressNode(name))
+        return QHostAddress(quint32(value)).toString();
+    return QString::number(value);
+}
+
+// A base-10 entry as the node's 32-bit pattern; 0 when the text is not a number.
+quint32 parseInteger(const QString& text)
+{
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok, 10);
+    return ok ? quint32(value) : 0u;
+}
+
+bool parseAddress(const QString& text, quint32* value)
+{
+    const QHostAddress address(text.trimmed());
+    if (address.protocol() != QAbstractSocket::IPv4Protocol)
+        return false;
+    *value = address.toIPv4Address();
+    return true;
+}
+
+QString bufferText(const char* buffer, size_t size)
+{
+    return QString::fromUtf8(buffer, int(strnlen(buffer, size)));
+}
+} // namespace
+
+XMLCtrl::XMLCtrl(QWidget* parent)
+    : QDockWidget(parent), ui(new Ui::XMLCtrl), m_mainWindow(qobject_cast<MainWindow*>(parent))
+{
+    ui->setupUi(this);
+    HideShowXMLCtrl(ModeNone, true);
+}
+
+XMLCtrl::~XMLCtrl() = default;
+
+void XMLCtrl::CreateXMLTree(void* hCamera)
+{
+    const QStringList headers{tr("Root")};
+    m_hCamera = hCamera;
+    delete m_model;
+    m_model = new TreeModel(headers, m_hCamera, this);
+    ui->treeXML->setModel(m_model);
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        ui->treeXML->resizeColumnToContents(column);
+}
+
+void XMLCtrl::DeleteXMLTree()
+{
+    delete m_model; // the view falls back to an empty model
+    m_model = nullptr;
+    m_hCamera = nullptr;
+}
+
+void XMLCtrl::HideShowXMLCtrl(int mode, bool enable)
+{
+    ui->edXMLValue->setEnabled(enable);
+    ui->cmbXMLValue->setEnabled(enable);
+    ui->btnXMLExcute->setEnabled(enable);
+    if (mode < ModeNone || mode > ModeCommand)
+        return;
+    ui->laXMLValue->setVisible(mode == ModeLineEdit);
+    ui->edXMLValue->setVisible(mode == ModeLineEdit);
+    ui->laXMLEnum->setVisible(mode == ModeEnum);
+    ui->cmbXMLValue->setVisible(mode == ModeEnum);
+    ui->laXMLExcute->setVisible(mode == ModeCommand);
+    ui->btnXMLExcute->setVisible(mode == ModeCommand);
+}
+
+void XMLCtrl::UpdateAcqState(bool acquiring)
+{
+    static const QSet<QString> lockedWhileStreaming = {QStringLiteral("Width"),
+                                                       QStringLiteral("Height"),
+                                                       QStringLiteral("OffsetX"),
+                                                       QStringLiteral("OffsetY"),
+                                                       QStringLiteral("PixelFormat"),
+                                                       QStringLiteral("AcquisitionFrameRateAbs"),
+                                                       QStringLiteral("AcquisitionFrameRate")};
+    if (!lockedWhileStreaming.contains(m_nodeName))
+        return;
+    // Unlocking restores what the camera allows, so a read-only node never becomes editable.
+    const bool enable = !acquiring && m_editable;
+    ui->edXMLValue->setEnabled(enable);
+    ui->cmbXMLValue->setEnabled(enable);
+}
+
+bool XMLCtrl::isAcquiring() const
+{
+    return m_mainWindow && m_mainWindow->isAcquiring();
+}
+
+void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
+{
+    const QString name = index.data(Qt::DisplayRole).toString();
+    if (!m_hCamera)
+        return;
+    const QByteArray nodeName = name.toUtf8();
+    NodeInfo info;
+    std::memset(&info, 0, sizeof info);
+    info.type = -1;
+    info.access = ORVANTA_ACCESS_READ_ONLY;
+    OrvantaGetNodeInfo(m_hCamera, nodeName.constData(), &info);
+    const bool editable = info.access == ORVANTA_ACCESS_READ_WRITE;
+    m_editable = false;
+
+    switch (info.type) {
+    case ORVANTA_NODE_INTEGER:
+        HideShowXMLCtrl(ModeLineEdit, editable);
+        m_editable = showIntegerNode(name, editable);
+        break;
+    case ORVANTA_NODE_FLOAT:
+        HideShowXMLCtrl(ModeLineEdit, editable);
+        m_editable = showFloatNode(nodeName, editable);
+        break;
+    case ORVANTA_NODE_STRING:
+        HideShowXMLCtrl(ModeLineEdit, editable);
+        m_editable = showStringNode(nodeName, editable);
+        break;
+    case ORVANTA_NODE_BOOLEAN:
+        HideShowXMLCtrl(ModeLineEdit, editable);
+        m_editable = showBooleanNode(nodeName, editable);
+        break;
+    case ORVANTA_NODE_ENUMERATION:
+        HideShowXMLCtrl(ModeEnum, editable);
+        m_editable = showEnumNode(nodeName, editable);
+        break;
+    case ORVANTA_NODE_COMMAND:
+        HideShowXMLCtrl(ModeCommand, editable);
+        m_editable = editable;
+        break;
+    default:
+        HideShowXMLCtrl(ModeNone, true);
+        break;
+    }
+    m_nodeName = name;
+    m_nodeType = info.type;
+    if (isAcquiring())
+        UpdateAcqState(true);
+}
+
+// Each show* reads the node's value into the editor; a failed read disables the editor and
+// keeps the previous text. They return whether the editor ended up enabled.
+bool XMLCtrl::showIntegerNode(const QString& name, bool editable)
+{
+    NodeIntInfo value = {};
+    if (OrvantaGetNodeInt(m_hCamera, name.toUtf8().constData(), &value) != ORVANTA_OK) {
+        ui->edXMLValue->setEnabled(false);
+        return false;
+    }
+    ui->edXMLValue->setEnabled(editable);
+    ui->edXMLValue->setText(integerText(name, value.value));
+    return editable;
+}
+
+bool XMLCtrl::showFloatNode(const QByteArray& name, bool editable)
+{
+    NodeFloatInfo value = {0, 0, 0, 0.001};
+    if (OrvantaGetNodeFloat(m_hCamera, name.constData(), &value) != ORVANTA_OK) {
+        ui->edXMLValue->setEnabled(false);
+        return false;
+    }
+    ui->edXMLValue->setEnabled(editable);
+    ui->edXMLValue->setText(QString::number(value.value, 'g', 6));
+    return editable;
+}
+
+bool XMLCtrl::showStringNode(const QByteArray& name, bool editable)
+{
+    char buffer[ORVANTA_NODE_TEXT_SIZE] = {};
+    if (OrvantaGetNodeString(m_hCamera, name.constData(), buffer) != ORVANTA_OK) {
+        ui->edXMLValue->setEnabled(false);
+        return false;
+    }
+    ui->edXMLValue->setEnabled(editable);
+    ui->edXMLValue->setText(bufferText(buffer, sizeof buffer));
+    return editable;
+}
+
+bool XMLCtrl::showBooleanNode(const QByteArray& name, bool editable)
+{
+    bool value = false;
+    if (OrvantaGetNodeBoolean(m_hCamera, name.constData(), &value) != ORVANTA_OK) {
+        ui->edXMLValue->setEnabled(false);
+        return false;
+    }
+    ui->edXMLValue->setEnabled(editable);
+    ui->edXMLValue->setText(value ? QStringLiteral("1") : QStringLiteral("0"));
+    return editable;
+}
+
+bool XMLCtrl::showEnumNode(const QByteArray& name, bool editable)
+{
+    ui->cmbXMLValue->clear();
+    auto info = std::make_unique<NodeEnumInfo>();
+    std::memset(info.get(), 0, sizeof *info);
+    info->count = ORVANTA_ENUM_CAPACITY;
+    if (OrvantaGetNodeEnum(m_hCamera, name.constData(), info.get()) != ORVANTA_OK) {
+        ui->cmbXMLValue->setEditable(false);
+        ui->cmbXMLValue->setEnabled(false);
+        return false;
+    }
+    ui->cmbXMLValue->setEditable(editable);
+    const int count = int(std::min<uint32_t>(info->count, ORVANTA_ENUM_CAPACITY));
+    for (int i = 0; i < count; ++i)
+        ui->cmbXMLValue->addItem(bufferText(info->entries[i], ORVANTA_NODE_TEXT_SIZE));
+    ui->cmbXMLValue->setCurrentIndex(info->index < uint32_t(count) ? int(info->index) : -1);
+    return editable;
+}
+
+void XMLCtrl::on_cmbXMLValue_activated(const QString& text)
+{
+    if (!m_hCamera)
+        return;
+    const QByteArray name = m_nodeName.toUtf8();
+    OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData());
+    // Read back so the combo shows the camera's entry, also when the write was refused.
+    m_editable = showEnumNode(name, m_editable);
+    emitEnumReloads();
+}
+
+void XMLCtrl::emitEnumReloads()
+{
+    if (m_nodeName.contains(QLatin1String("PixelFormat")))
+        emit sigUpdateVideoInfo();
+    if (containsAny(m_nodeName, {"GainAuto", "ExposureTime", "ExposureAuto", "BalanceWhite"}))
+        emit sigUpdateFeatureInfo(false);
+    if (containsAny(m_nodeName, {"Trigger", "ExposureMode"}))
+        emit sigUpdateTriggerInfo();
+    if (m_nodeName.contains(QLatin1String("Timer")))
+        emit sigUpdateStrobeInfo();
+}
+
+void XMLCtrl::on_btnXMLExcute_clicked()
+{
+    if (!m_hCamera)
+        return;
+    const bool userSetLoad = m_nodeName.contains(QLatin1String("UserSetLoad"));
+    const bool wasStreaming = userSetLoad && isAcquiring();
+    if (wasStreaming)
+        m_mainWindow->slotStopCamera();
+    OrvantaSetNodeCommand(m_hCamera, m_nodeName.toUtf8().constData());
+    if (!userSetLoad)
+        return;
+    emit sigUpdateFeatureInfo(false);
+    emit sigUpdateVideoInfo();
+    emit sigUpdateTriggerInfo();
+    emit sigUpdateStrobeInfo();
+    emit sigUpdateUSerSetInfo();
+    if (wasStreaming)
+        m_mainWindow->slotStartCamera();
+}
+
+void XMLCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Enter) {
+        QDockWidget::keyPressEvent(event);
+        return;
+    }
+    if (focusWidget() != ui->edXMLValue || !m_hCamera)
+        return;
+    enterValue(ui->edXMLValue->text());
+    emitValueReloads();
+}
+
+void XMLCtrl::enterValue(const QString& text)
+{
+    const QByteArray name = m_nodeName.toUtf8();
+    switch (m_nodeType) {
+    case ORVANTA_NODE_INTEGER:
+        writeInteger(text);
+        break;
+    case ORVANTA_NODE_FLOAT: {
+        bool ok = false;
+        double entry = text.trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(entry))
+            entry = 0;
+        NodeFloatInfo range = {0, 0, 0, 0.001};
+        OrvantaGetNodeFloat(m_hCamera, name.constData(), &range);
+        entry = std::max(range.minimum, std::min(entry, range.maximum));
+        OrvantaSetNodeFloat(m_hCamera, name.constData(), entry);
+        m_editable = showFloatNode(name, m_editable);
+        break;
+    }
+    case ORVANTA_NODE_STRING:
+        OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData());
+        m_editable = showStringNode(name, m_editable);
+        break;
+    case ORVANTA_NODE_BOOLEAN:
+        OrvantaSetNodeBoolean(m_hCamera, name.constData(), parseInteger(text) != 0);
+        m_editable = showBooleanNode(name, m_editable);
+        break;
+    default:
+        break;
+    }
+}
+
+void XMLCtrl::writeInteger(const QString& text)
+{
+    const QByteArray name = m_nodeName.toUtf8();
+    quint32 entry = 0;
+    if (isAddressNode(m_nodeName) && text.contains(QLatin1Char('.'))) {
+        // A dotted address that does not parse is not written: 0 would wipe the address.
+        if (!parseAddress(text, &entry)) {
+            m_editable = showIntegerNode(m_nodeName, m_editable);
+            return;
+        }
+    } else {
+        entry = parseInteger(text);
+    }
+    NodeIntInfo range = {};
+    OrvantaGetNodeInt(m_hCamera, name.constData(), &range);
+    // Compared as unsigned 32-bit numbers, so a negative entry counts as very large.
+    const quint32 minimum = quint32(range.minimum);
+    const quint32 maximum = quint32(range.maximum);
+    if (entry > maximum)
+        entry = maximum;
+    if (entry <= minimum)
+        entry = minimum;
+    // Nodes whose range is signed take the signed value, the others the unsigned pattern.
+    const qint64 value = range.minimum < 0 ? qint64(qint32(entry)) : qint64(entry);
+    OrvantaSetNodeInt(m_hCamera, name.constData(), value);
+    m_editable = showIntegerNode(m_nodeName, m_editable);
+}
+
+void XMLCtrl::emitValueReloads()
+{
+    if (containsAny(m_nodeName, {"Gamma", "Gain", "BlackLevel", "Contrast", "Hue", "Saturation",
+                                 "Sharpness", "ExposureTime", "AutoExposure"}))
+        emit sigUpdateFeatureInfo(false);
+    if (m_nodeName.contains(QLatin1String("Trigger")))
+        emit sigUpdateTriggerInfo();
+    if (m_nodeName.contains(QLatin1String("Timer")))
+        emit sigUpdateStrobeInfo();
+    if (m_nodeName.contains(QLatin1String("UserSet")))
+        emit sigUpdateUSerSetInfo();
+    if (containsAny(m_nodeName, {"Width", "Height", "OffsetX", "OffsetY", "AcquisitionFrameRate"}))
+        emit sigUpdateVideoInfo();
+}
