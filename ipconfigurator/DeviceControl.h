@@ -57,6 +57,6 @@ private:
 
     gvcp::RequestCounter m_requestId;
     pthread_mutex_t m_lock;
-    int m_socket = -1; // -1: none
+    gvcp::UdpSocket m_socket;
     int m_interfaceIp;
 };

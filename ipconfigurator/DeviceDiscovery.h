@@ -2,6 +2,7 @@
 #pragma once
 
 #include "GvcpMessages.h"
+#include "GvcpSocket.h"
 
 #include <vector>
 
@@ -40,6 +41,6 @@ private:
     gvcp::RequestCounter m_requestId;
     int m_interfaceIp;
     unsigned short m_port;
-    int m_socket = -1; // -1: none
+    gvcp::UdpSocket m_socket;
     std::vector<CamInfo*>* m_list = nullptr;
 };
