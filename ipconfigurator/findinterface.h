@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct CamInfo;
+
+// One physical network interface with an IPv4 address, and the cameras found through it.
+// The entry owns the camera records, so it can be moved but not copied.
+struct _IF_INFO
+{
+    char ifName[32] = {}; // Latin-1, zero-terminated
+    char ifMac[32] = {};  // platform's hardware-address text, zero-terminated
+    uint32_t ifIp = 0;    // network byte order
+    uint32_t ifMask = 0;  // network byte order
+    int ifMtu = 0;        // 0 when the query failed
+    int ifIndex = 0;      // position in g_ifList
+    std::vector<CamInfo*> cameras;
+
+    _IF_INFO() = default;
+    ~_IF_INFO();
+    _IF_INFO(_IF_INFO&& other) noexcept;
+    _IF_INFO& operator=(_IF_INFO&& other) noexcept;
+    _IF_INFO(const _IF_INFO&) = delete;
+    _IF_INFO& operator=(const _IF_INFO&) = delete;
+
+private:
+    void releaseCameras();
+};
+
+// Physical interfaces found by the last findinterface(); rebuilt by every discovery.
+extern std::vector<_IF_INFO> g_ifList;
+
+// Rebuilds g_ifList with every interface that is not listed under /sys/devices/virtual/net
+// and has an IPv4 address other than 127.0.0.1. Returns 1.
+int findinterface(int family);

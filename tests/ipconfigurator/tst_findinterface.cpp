@@ -1,0 +1,96 @@
+// Interface enumeration, run inside the test networks of net/*.sh (see configurator.cmake):
+// each test function expects the network its ctest entry builds.
+#include "DeviceDiscovery.h"
+#include "findinterface.h"
+
+#include <QNetworkInterface>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
+namespace {
+
+QString ipText(uint32_t net)
+{
+    return QHostAddress(ntohl(net)).toString();
+}
+
+QStringList listedNames()
+{
+    QStringList names;
+    for (const _IF_INFO& entry : g_ifList) {
+        names << QString::fromLatin1(entry.ifName);
+    }
+    return names;
+}
+
+const _IF_INFO* entryNamed(const char* name)
+{
+    for (const _IF_INFO& entry : g_ifList) {
+        if (qstrcmp(entry.ifName, name) == 0) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class FindInterfaceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // lo, eth0 192.168.1.5/24 MTU 1500, docker0 listed as virtual.
+    void onePhysical()
+    {
+        QCOMPARE(findinterface(AF_INET), 1);
+        QCOMPARE(listedNames(), QStringList{"eth0"});
+        const _IF_INFO& eth0 = g_ifList.front();
+        QCOMPARE(eth0.ifIndex, 0);
+        QCOMPARE(ipText(eth0.ifIp), QString("192.168.1.5"));
+        QCOMPARE(ipText(eth0.ifMask), QString("255.255.255.0"));
+        QCOMPARE(eth0.ifMtu, 1500);
+        QCOMPARE(QString::fromLatin1(eth0.ifMac),
+                 QNetworkInterface::interfaceFromName("eth0").hardwareAddress());
+        QVERIFY(eth0.cameras.empty());
+    }
+
+    // eth0, an IPv6-only interface and one with two IPv4 addresses.
+    void mixedAddresses()
+    {
+        findinterface(AF_INET);
+        QVERIFY(!entryNamed("v6only"));
+        QCOMPARE(listedNames().count("twoaddr"), 1);
+        QCOMPARE(ipText(entryNamed("twoaddr")->ifIp), QString("10.0.0.1"));
+        QCOMPARE(ipText(entryNamed("twoaddr")->ifMask), QString("255.255.255.0"));
+        QCOMPARE(g_ifList.size(), size_t(2));
+    }
+
+    // eth0 and eth1: indexes follow the platform's order; a second run rebuilds the list
+    // (and releases the camera records of the first).
+    void twoPhysical()
+    {
+        findinterface(AF_INET);
+        QStringList platformOrder;
+        for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
+            if (iface.name() == "eth0" || iface.name() == "eth1") {
+                platformOrder << iface.name();
+            }
+        }
+        QCOMPARE(listedNames(), platformOrder);
+        QCOMPARE(g_ifList[0].ifIndex, 0);
+        QCOMPARE(g_ifList[1].ifIndex, 1);
+        QCOMPARE(entryNamed("eth1")->ifMtu, 9000);
+        QCOMPARE(ipText(entryNamed("eth1")->ifMask), QString("255.255.0.0"));
+
+        g_ifList[0].cameras.push_back(new CamInfo{});
+        findinterface(AF_INET);
+        QCOMPARE(g_ifList.size(), size_t(2));
+        QVERIFY(g_ifList[0].cameras.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(FindInterfaceTest)
+#include "tst_findinterface.moc"
