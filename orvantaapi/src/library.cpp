@@ -1,0 +1,133 @@
+#include "library.h"
+
+#include <cstdlib>
+
+namespace orvanta {
+
+namespace {
+std::string envOr(const char* name, const char* fallback)
+{
+    const char* v = std::getenv(name);
+    return v ? v : fallback;
+}
+} // namespace
+
+Library& Library::instance()
+{
+    static Library lib;
+    return lib;
+}
+
+int Library::init()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (initialized_)
+        return ORVANTA_OK;
+    // ORVANTA_BACKENDS: "simulated" (default), "real" or "both". Only the simulated cameras
+    // exist in this build, so "real" gives no cameras.
+    const std::string backends = envOr("ORVANTA_BACKENDS", "simulated");
+    sim_ = std::make_shared<SimBackend>(backends == "simulated" || backends == "both"
+                                            ? envOr("ORVANTA_SIM_CAMERAS", "color:1,mono:1")
+                                            : "");
+    backends_ = {sim_};
+    initialized_ = true;
+    return ORVANTA_OK;
+}
+
+int Library::uninit()
+{
+    std::map<uintptr_t, std::shared_ptr<Device>> sessions;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!initialized_)
+            return ORVANTA_ERR_NOT_INITIALIZED;
+        sessions.swap(sessions_);
+        backends_.clear();
+        sim_.reset();
+        initialized_ = false;
+    }
+    for (auto& s : sessions)
+        s.second->close();
+    return ORVANTA_OK;
+}
+
+int Library::enumerate(std::vector<DeviceEntry>& out)
+{
+    std::vector<std::shared_ptr<Backend>> backends;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!initialized_)
+            return ORVANTA_ERR_NOT_INITIALIZED;
+        backends = backends_;
+    }
+    out.clear();
+    for (auto& b : backends)
+        for (auto& d : b->enumerate())
+            out.push_back(d);
+    return ORVANTA_OK;
+}
+
+int Library::open(const std::string& id, OrvantaHandle& handle)
+{
+    std::vector<std::shared_ptr<Backend>> backends;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!initialized_)
+            return ORVANTA_ERR_NOT_INITIALIZED;
+        backends = backends_;
+    }
+    int rc = ORVANTA_ERR_NO_CAMERA;
+    std::shared_ptr<Device> device;
+    for (auto& b : backends) {
+        rc = b->open(id, device);
+        if (rc != ORVANTA_ERR_NO_CAMERA)
+            break;
+    }
+    if (rc != ORVANTA_OK)
+        return rc;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!initialized_) {
+        device->close();
+        return ORVANTA_ERR_NOT_INITIALIZED;
+    }
+    const uintptr_t token = ++lastToken_;
+    sessions_[token] = device;
+    handle = reinterpret_cast<OrvantaHandle>(token);
+    return ORVANTA_OK;
+}
+
+int Library::take(OrvantaHandle handle, std::shared_ptr<Device>& device)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!initialized_)
+        return ORVANTA_ERR_NOT_INITIALIZED;
+    auto it = sessions_.find(reinterpret_cast<uintptr_t>(handle));
+    if (it == sessions_.end())
+        return ORVANTA_ERR_INVALID_HANDLE;
+    device = it->second;
+    sessions_.erase(it);
+    return ORVANTA_OK;
+}
+
+int Library::device(OrvantaHandle handle, std::shared_ptr<Device>& device)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!initialized_)
+        return ORVANTA_ERR_NOT_INITIALIZED;
+    auto it = sessions_.find(reinterpret_cast<uintptr_t>(handle));
+    if (it == sessions_.end())
+        return ORVANTA_ERR_INVALID_HANDLE;
+    device = it->second;
+    return ORVANTA_OK;
+}
+
+int Library::simulated(std::shared_ptr<SimBackend>& sim)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!initialized_)
+        return ORVANTA_ERR_NOT_INITIALIZED;
+    sim = sim_;
+    return ORVANTA_OK;
+}
+
+} // namespace orvanta
