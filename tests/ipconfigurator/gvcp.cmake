@@ -9,3 +9,13 @@ add_executable(tst_gvcp_messages ${CMAKE_CURRENT_LIST_DIR}/tst_gvcp_messages.cpp
 target_link_libraries(tst_gvcp_messages PRIVATE gvcp GTest::gtest_main)
 add_test(NAME gvcp_messages COMMAND tst_gvcp_messages)
 orvanta_label_test(gvcp_messages unit)
+
+add_executable(tst_gvcp_network ${CMAKE_CURRENT_LIST_DIR}/tst_gvcp_network.cpp
+                                 ${CMAKE_CURRENT_LIST_DIR}/GvcpNetworkTest.h)
+target_link_libraries(tst_gvcp_network PRIVATE gvcp testnet_guard GTest::gtest)
+add_dependencies(tst_gvcp_network orvanta-gige-emulator)
+add_test(NAME gvcp_network
+         COMMAND ${ORVANTA_TESTNET} --ifaces 2 --cams 1 -- $<TARGET_FILE:tst_gvcp_network>)
+set_tests_properties(gvcp_network PROPERTIES SKIP_RETURN_CODE 77
+    ENVIRONMENT "ORVANTA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>")
+orvanta_label_test(gvcp_network netns)

@@ -1,6 +1,7 @@
 // orvanta-gige-emulator: emulates one or more GigE Vision devices on UDP port 3956.
-//   orvanta-gige-emulator [--iface NAME] [--port N] --camera OPTIONS [--camera OPTIONS ...]
+//   orvanta-gige-emulator [--iface NAME] [--port N] [--log 1] --camera OPTIONS [--camera ...]
 // With --iface the devices' addresses are put on that interface (and moved on FORCEIP).
+// With --log every datagram received is printed as "rx <ip>:<port> <hex bytes>".
 // Prints "ready" once every socket is bound; stops on SIGTERM or SIGINT.
 #include "CameraOptions.h"
 #include "EmulatedCamera.h"
@@ -53,8 +54,9 @@ bool OpenBound(gvcp::UdpSocket* socket, uint32_t hostOrderIp, uint16_t port)
 class Emulator
 {
 public:
-    Emulator(std::vector<emulator::CameraConfig> configs, const std::string& iface, uint16_t port)
-        : m_port(port)
+    Emulator(std::vector<emulator::CameraConfig> configs, const std::string& iface, uint16_t port,
+             bool log)
+        : m_port(port), m_log(log)
     {
         if (!iface.empty())
             m_addresses = std::make_unique<emulator::InterfaceAddresses>(iface);
@@ -134,6 +136,8 @@ private:
         if (size < 0)
             return;
         const emulator::Peer from{ntohl(fromIp), fromPort};
+        if (m_log)
+            Log(from, buffer, size_t(size));
         for (size_t i = 0; i < m_devices.size(); ++i) {
             Device& device = *m_devices[i];
             if (only && only != &device)
@@ -145,6 +149,16 @@ private:
                 m_pending.push({now + std::chrono::milliseconds(answer.delayMs), m_order++, i,
                                 std::move(answer)});
         }
+    }
+
+    static void Log(const emulator::Peer& from, const uint8_t* data, size_t size)
+    {
+        std::printf("rx %u.%u.%u.%u:%u ", from.ip >> 24, (from.ip >> 16) & 0xFF,
+                    (from.ip >> 8) & 0xFF, from.ip & 0xFF, from.port);
+        for (size_t i = 0; i < size; ++i)
+            std::printf("%02x", data[i]);
+        std::printf("\n");
+        std::fflush(stdout);
     }
 
     int TimeToNextSendMs() const
@@ -169,6 +183,7 @@ private:
     }
 
     uint16_t m_port;
+    bool m_log;
     std::unique_ptr<emulator::InterfaceAddresses> m_addresses;
     std::vector<std::unique_ptr<Device>> m_devices;
     gvcp::UdpSocket m_any;
@@ -190,6 +205,7 @@ int main(int argc, char** argv)
     std::vector<emulator::CameraConfig> configs;
     std::string iface;
     uint16_t port = gvcp::kPort;
+    bool log = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (i + 1 >= argc)
@@ -199,6 +215,8 @@ int main(int argc, char** argv)
             iface = value;
         } else if (arg == "--port") {
             port = uint16_t(std::atoi(value.c_str()));
+        } else if (arg == "--log") {
+            log = value == "1";
         } else if (arg == "--camera") {
             emulator::CameraConfig config;
             std::string error;
@@ -220,7 +238,7 @@ int main(int argc, char** argv)
     sigaction(SIGINT, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    Emulator emulator(configs, iface, port);
+    Emulator emulator(configs, iface, port, log);
     if (!emulator.Start())
         return 1;
     std::printf("ready\n");

@@ -45,11 +45,11 @@ inline std::string WhyNotInsideTestNetwork()
     std::set<std::string> allowed{"lo"};
     for (const std::string& name : EnvList("TESTNET_HOST_IFACES"))
         allowed.insert(name);
-    if_nameindex* names = ::if_nameindex();
+    struct if_nameindex* names = ::if_nameindex();
     if (!names)
         return "cannot list network interfaces";
     std::string stranger;
-    for (const if_nameindex* it = names; it->if_index != 0; ++it)
+    for (const struct if_nameindex* it = names; it->if_index != 0; ++it)
         if (!allowed.count(it->if_name))
             stranger = it->if_name;
     ::if_freenameindex(names);
