@@ -226,6 +226,8 @@ void MainWindow::createStatusLabels()
 {
     m_rateLabel = new QLabel(this);
     m_countLabel = new QLabel(this);
+    m_rateLabel->setObjectName(QStringLiteral("laRate"));
+    m_countLabel->setObjectName(QStringLiteral("laCount"));
     slotStatusBar(0, 0, 0);
     showRate(0, 0);
     statusBar()->addPermanentWidget(m_rateLabel);
