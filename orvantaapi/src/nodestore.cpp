@@ -194,8 +194,9 @@ int NodeStore::setFloat(Scope scope, const std::string& name, double value)
     if (int rc = writable(scope, name, ORVANTA_NODE_FLOAT, n))
         return rc;
     // Tolerate the rounding of a float that the caller read back from a double range.
-    const double slack = 1e-6 * std::max(1.0, std::fabs(n->floatMax));
-    if (!std::isfinite(value) || value < n->floatMin - slack || value > n->floatMax + slack)
+    const double lowSlack = 1e-6 * std::max(1.0, std::fabs(n->floatMin));
+    const double highSlack = 1e-6 * std::max(1.0, std::fabs(n->floatMax));
+    if (!std::isfinite(value) || value < n->floatMin - lowSlack || value > n->floatMax + highSlack)
         return ORVANTA_ERR_OUT_OF_RANGE;
     n->floatValue = std::clamp(value, n->floatMin, n->floatMax);
     if (changed)

@@ -87,15 +87,13 @@ std::shared_ptr<const ToneTables> makeToneTables(const ToneSettings& s)
 
 std::shared_ptr<const SimScene> SimScene::get(int width, int height, bool colour)
 {
+    // Kept for the process: building a scene costs far more than holding it.
     static std::mutex mutex;
-    static std::map<std::tuple<int, int, bool>, std::weak_ptr<const SimScene>> cache;
+    static std::map<std::tuple<int, int, bool>, std::shared_ptr<const SimScene>> cache;
     std::lock_guard<std::mutex> lock(mutex);
-    auto& slot = cache[{width, height, colour}];
-    auto scene = slot.lock();
-    if (!scene) {
+    auto& scene = cache[{width, height, colour}];
+    if (!scene)
         scene = std::make_shared<const SimScene>(width, height, colour);
-        slot = scene;
-    }
     return scene;
 }
 

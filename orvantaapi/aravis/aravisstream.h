@@ -1,0 +1,89 @@
+// One acquisition stream of an Aravis camera: its buffers, the callback on the stream's own
+// thread, the copy of each good frame into the SDK's frame ring and single grabs.
+#ifndef ORVANTA_ARAVISSTREAM_H
+#define ORVANTA_ARAVISSTREAM_H
+
+#include "OrvantaAPI.h"
+#include "framering.h"
+#include "gobjectptr.h"
+
+#include <arv.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace orvanta {
+
+// Capacities of a caller's grab buffers, from the sensor size.
+struct GrabCapacity
+{
+    size_t raw = 0, rgb = 0, mono8 = 0;
+};
+
+class AravisStream
+{
+public:
+    // Creates the stream with its buffers (not yet acquiring). callback may be null: the
+    // stream then only serves grabs.
+    static int create(ArvCamera* camera, OrvantaFrameCallback callback,
+                      std::shared_ptr<AravisStream>& out);
+    AravisStream(const AravisStream&) = delete;
+    AravisStream& operator=(const AravisStream&) = delete;
+    // Releases the stream, which ends its thread; never call it on that thread.
+    ~AravisStream();
+
+    // No callback starts after this; waits for a running one unless called from it. Waiting
+    // grabs return ORVANTA_ERR_NOT_ACQUIRING.
+    void silence();
+    bool onStreamThread() const { return std::this_thread::get_id() == threadId_.load(); }
+
+    void setBayerConversion(bool on) { bayer_ = on; }
+    // Copies the next good frame into the caller's buffers.
+    int grab(OImageFrame& frame, const GrabCapacity& capacity, int timeoutMs, bool rgb);
+
+    uint64_t deliveredFrames() const { return delivered_; }
+    uint64_t incompleteFrames() const { return incomplete_; }
+
+    // Ends the last reference to a stream off its own thread.
+    static void release(std::shared_ptr<AravisStream> stream);
+
+private:
+    struct GrabRequest
+    {
+        OImageFrame* frame = nullptr;
+        GrabCapacity capacity;
+        bool rgb = false;
+        bool done = false;
+        int status = ORVANTA_ERR_TIMEOUT;
+    };
+
+    explicit AravisStream(OrvantaFrameCallback callback) : callback_(callback) {}
+    static void onEvent(void* self, ArvStreamCallbackType type, ArvBuffer* buffer);
+    void onBuffer();
+    void deliver(const std::vector<uint8_t>& raw, int width, int height, uint32_t format);
+    void serveGrab(const uint8_t* data, size_t size, int width, int height, uint32_t format);
+
+    GObjectPtr<ArvStream> stream_;
+    const OrvantaFrameCallback callback_;
+    FrameRing ring_;
+    std::vector<uint8_t> scratch_; // stream thread only
+    uint64_t nextFrameId_ = 1;     // stream thread only
+    guint64 firstTimestamp_ = 0;   // stream thread only
+    std::atomic<std::thread::id> threadId_{};
+    std::atomic<bool> active_{true};
+    std::atomic<bool> bayer_{false};
+    std::atomic<uint64_t> delivered_{0}, incomplete_{0};
+    std::mutex deliverMutex_; // held while the callback runs
+
+    std::mutex grabMutex_;
+    std::condition_variable grabDone_;
+    std::vector<GrabRequest*> grabs_;
+};
+
+} // namespace orvanta
+
+#endif

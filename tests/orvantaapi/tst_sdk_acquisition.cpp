@@ -1,0 +1,308 @@
+// Acquisition and pictures: pacing, stop, single frame, software trigger, grabs, frame pinning,
+// and the picture following the settings.
+#include "sdktestutil.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::atomic<int> g_frames{0};
+std::atomic<bool> g_afterStop{false};
+std::atomic<bool> g_stopped{false};
+std::mutex g_lastMutex;
+OImageFrame* g_last = nullptr;
+uint64_t g_lastId = 0;
+
+void countFrame(OImageFrame* f)
+{
+    if (g_stopped)
+        g_afterStop = true;
+    ++g_frames;
+    std::lock_guard<std::mutex> lock(g_lastMutex);
+    g_last = f;
+    g_lastId = f->frameID;
+}
+
+class SdkAcquisition : public SdkTest
+{
+protected:
+    void SetUp() override
+    {
+        SdkTest::SetUp();
+        g_frames = 0;
+        g_afterStop = g_stopped = false;
+        g_last = nullptr;
+        ASSERT_EQ(OrvantaOpenCamera(cameraId(1).c_str(), &mono_), ORVANTA_OK);
+    }
+
+    bool waitFrames(int n, double seconds)
+    {
+        const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+        while (g_frames < n && Clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return g_frames >= n;
+    }
+
+    OrvantaHandle mono_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(SdkAcquisition, DeliversAtAboutTheSetRateAndNothingAfterStop)
+{
+    ASSERT_EQ(OrvantaSetFrameRate(mono_, 50.0f), ORVANTA_OK);
+    const auto start = Clock::now();
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    EXPECT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_ERR_ACQUIRING);
+    // Changing the geometry needs a stopped stream.
+    EXPECT_EQ(OrvantaSetSizeInfo(mono_, OSizeInfo{0, 0, 640, 480, 0, 0}), ORVANTA_ERR_ACQUIRING);
+    ASSERT_TRUE(waitFrames(25, 20));
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    ASSERT_EQ(OrvantaStopAcquisition(mono_), ORVANTA_OK);
+    g_stopped = true;
+    const int atStop = g_frames;
+    // 25 frames at 50 fps take 0.5 s; never faster than the rate allows (pacing), and on a
+    // loaded machine possibly much slower.
+    EXPECT_GE(elapsed, 0.45);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(g_frames, atStop);
+    EXPECT_FALSE(g_afterStop);
+    uint64_t delivered = 0;
+    ASSERT_EQ(OrvantaSimGetDeliveredFrames(cameraId(1).c_str(), &delivered), ORVANTA_OK);
+    EXPECT_EQ(delivered, uint64_t(atStop));
+    EXPECT_EQ(OrvantaStopAcquisition(mono_), ORVANTA_OK); // stopping twice is fine
+    // The stream can start again.
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    g_stopped = false;
+    EXPECT_TRUE(waitFrames(atStop + 3, 20));
+    OrvantaStopAcquisition(mono_);
+}
+
+TEST_F(SdkAcquisition, SingleFrameModeDeliversExactlyOne)
+{
+    ASSERT_EQ(OrvantaSetNodeEnum(mono_, "AcquisitionMode", "SingleFrame"), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    ASSERT_TRUE(waitFrames(1, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    OrvantaStopAcquisition(mono_);
+    EXPECT_EQ(g_frames, 1);
+    ASSERT_EQ(OrvantaSetNodeEnum(mono_, "AcquisitionMode", "Continuous"), ORVANTA_OK);
+}
+
+TEST_F(SdkAcquisition, SoftwareTriggerDeliversOneFramePerTrigger)
+{
+    EXPECT_EQ(OrvantaRunSoftwareTrigger(mono_), ORVANTA_ERR_NOT_ACQUIRING);
+    ASSERT_EQ(OrvantaSetTriggerEnable(mono_, true), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetTriggerSourceStr(mono_, "Software"), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(g_frames, 0);
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_EQ(OrvantaRunSoftwareTrigger(mono_), ORVANTA_OK);
+        ASSERT_TRUE(waitFrames(i, 10));
+    }
+    ASSERT_EQ(OrvantaSetNodeCommand(mono_, "TriggerSoftware"), ORVANTA_OK);
+    ASSERT_TRUE(waitFrames(4, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(g_frames, 4);
+    OrvantaStopAcquisition(mono_);
+}
+
+TEST_F(SdkAcquisition, SilentCameraDeliversNothingAndGrabsTimeOut)
+{
+    const std::string id = cameraId(1);
+    ASSERT_EQ(OrvantaSimSetDelivering(id.c_str(), 0), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    GrabBuffers g(mono_);
+    const auto start = Clock::now();
+    EXPECT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 200), ORVANTA_ERR_TIMEOUT);
+    EXPECT_GE(std::chrono::duration<double>(Clock::now() - start).count(), 0.19);
+    EXPECT_EQ(g_frames, 0);
+    ASSERT_EQ(OrvantaSimSetDelivering(id.c_str(), 1), ORVANTA_OK);
+    EXPECT_TRUE(waitFrames(2, 10));
+    OrvantaStopAcquisition(mono_);
+}
+
+TEST_F(SdkAcquisition, GrabsCopyOneFrameWithOrWithoutAStream)
+{
+    GrabBuffers g(mono_);
+    ASSERT_EQ(OrvantaSetSizeInfo(mono_, OSizeInfo{64, 32, 320, 240, 0, 0}), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    EXPECT_EQ(g.frame.width, 320u);
+    EXPECT_EQ(g.frame.height, 240u);
+    EXPECT_EQ(g.frame.dataSize, 320u * 240u);
+    EXPECT_EQ(g.frame.bitsPerPixel, 8u);
+    EXPECT_EQ(g.frame.pixelFormat, uint32_t(ORVANTA_PIXEL_MONO8));
+    EXPECT_EQ(std::memcmp(g.raw.data(), g.mono8.data(), 320 * 240), 0);
+
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRGBData(mono_, &g.frame, 1000), ORVANTA_OK);
+    // A mono camera's RGB grab is grey.
+    for (size_t i = 0; i < 320 * 240; i += 97)
+        ASSERT_TRUE(g.rgb[3 * i] == g.rgb[3 * i + 1] && g.rgb[3 * i] == g.rgb[3 * i + 2]);
+    OrvantaStopAcquisition(mono_);
+}
+
+TEST_F(SdkAcquisition, TwelveBitFormatsUseSixteenBitContainersWithAnEightBitPlane)
+{
+    ASSERT_EQ(OrvantaSetPixelFormatStr(mono_, "Mono12"), ORVANTA_OK);
+    GrabBuffers g(mono_);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    EXPECT_EQ(g.frame.bitsPerPixel, 16u);
+    EXPECT_EQ(g.frame.pixelFormat, uint32_t(ORVANTA_PIXEL_MONO12));
+    const size_t n = size_t(g.frame.width) * g.frame.height;
+    EXPECT_EQ(g.frame.dataSize, n * 2);
+    uint16_t maxSample = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const uint16_t sample = uint16_t(g.raw[2 * i] | (g.raw[2 * i + 1] << 8));
+        maxSample = std::max(maxSample, sample);
+        ASSERT_EQ(g.mono8[i], sample >> 4) << i;
+    }
+    EXPECT_LT(maxSample, 4096);
+    EXPECT_GT(maxSample, 255);
+
+    ASSERT_EQ(OrvantaSetPixelFormatStr(mono_, "Mono10"), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    for (size_t i = 0; i < n; i += 13) {
+        const uint16_t sample = uint16_t(g.raw[2 * i] | (g.raw[2 * i + 1] << 8));
+        ASSERT_LT(sample, 1024);
+        ASSERT_EQ(g.mono8[i], sample >> 2);
+    }
+}
+
+TEST_F(SdkAcquisition, PictureFollowsTheSettings)
+{
+    GrabBuffers g(mono_);
+    auto mean = [&] {
+        EXPECT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+        return g.meanMono8();
+    };
+    const double base = mean();
+    EXPECT_GT(base, 20);
+    EXPECT_LT(base, 235);
+    OrvantaSetGain(mono_, 60, false);
+    const double gained = mean();
+    EXPECT_GT(gained, base + 10);
+    OrvantaSetGain(mono_, 0, false);
+    OrvantaSetShutter(mono_, 2500, false);
+    EXPECT_LT(mean(), base - 10);
+    OrvantaSetShutter(mono_, 10000, false);
+    OrvantaSetBlackLevel(mono_, 1023);
+    EXPECT_GT(mean(), base + 10);
+    OrvantaSetBlackLevel(mono_, 0);
+    OrvantaSetGamma(mono_, 0.4f);
+    EXPECT_GT(mean(), base + 10);
+    OrvantaSetGamma(mono_, 1.0f);
+    // Automatic exposure aims at its target.
+    OrvantaSetAutoExposure(mono_, 80);
+    OrvantaSetShutter(mono_, 0, true);
+    EXPECT_GT(mean(), base + 20);
+
+    // Successive frames differ: the scene moves.
+    OrvantaSetShutter(mono_, 10000, false);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    std::vector<unsigned char> first(g.raw.begin(), g.raw.begin() + g.frame.dataSize);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    EXPECT_NE(std::memcmp(first.data(), g.raw.data(), first.size()), 0);
+}
+
+TEST_F(SdkAcquisition, ColourGainsChangeTheDemosaicedColour)
+{
+    OrvantaHandle colour = nullptr;
+    ASSERT_EQ(OrvantaOpenCamera(cameraId(0).c_str(), &colour), ORVANTA_OK);
+    GrabBuffers g(colour);
+    ASSERT_EQ(OrvantaGrabRGBData(colour, &g.frame, 1000), ORVANTA_OK);
+    EXPECT_EQ(g.frame.pixelFormat, uint32_t(ORVANTA_PIXEL_BAYERGR8));
+    const double red = g.meanRgb(0), blue = g.meanRgb(2);
+    ASSERT_EQ(OrvantaSetRGain(colour, 2048), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetBGain(colour, 512), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRGBData(colour, &g.frame, 1000), ORVANTA_OK);
+    EXPECT_GT(g.meanRgb(0), red * 1.3);
+    EXPECT_LT(g.meanRgb(2), blue * 0.8);
+}
+
+TEST_F(SdkAcquisition, BayerConversionFillsRgbOfStreamedFrames)
+{
+    OrvantaHandle colour = nullptr;
+    ASSERT_EQ(OrvantaOpenCamera(cameraId(0).c_str(), &colour), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetSizeInfo(colour, OSizeInfo{0, 0, 2448, 64, 0, 0}), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetBayerConversion(colour, 1), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(colour, countFrame), ORVANTA_OK);
+    ASSERT_TRUE(waitFrames(2, 10));
+    ASSERT_EQ(OrvantaStopAcquisition(colour), ORVANTA_OK);
+    // The record stays readable after stop; the colour bars at the top are saturated.
+    OImageFrame* f = g_last;
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->width, 2448u);
+    EXPECT_EQ(f->height, 64u);
+    ASSERT_NE(f->rgbData, nullptr);
+    int colourful = 0;
+    for (uint32_t i = 0; i < f->width * 8; ++i) {
+        const int r = f->rgbData[3 * i], gr = f->rgbData[3 * i + 1], b = f->rgbData[3 * i + 2];
+        colourful += std::max({r, gr, b}) - std::min({r, gr, b}) > 60;
+    }
+    EXPECT_GT(colourful, 100);
+}
+
+TEST_F(SdkAcquisition, PinnedFramesAreNotReusedAndReusedOnesAreReported)
+{
+    ASSERT_EQ(OrvantaSetSizeInfo(mono_, OSizeInfo{0, 0, 64, 64, 0, 0}), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetShutter(mono_, 1000, false), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetFrameRate(mono_, 200.0f), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    ASSERT_TRUE(waitFrames(2, 10));
+    OImageFrame* frame = nullptr;
+    uint64_t id = 0;
+    int rc = ORVANTA_ERR_FRAME_REUSED;
+    // The frame may be reused between reading it and pinning it; try until one is pinned.
+    for (int attempt = 0; attempt < 100 && rc != ORVANTA_OK; ++attempt) {
+        {
+            std::lock_guard<std::mutex> lock(g_lastMutex);
+            frame = g_last;
+            id = g_lastId;
+        }
+        rc = OrvantaLockFrame(frame, id);
+    }
+    ASSERT_EQ(rc, ORVANTA_OK);
+    std::vector<unsigned char> copy(frame->rawData, frame->rawData + frame->dataSize);
+    const int before = g_frames;
+    ASSERT_TRUE(waitFrames(before + 2 * ORVANTA_FRAME_RING_DEPTH, 20));
+    // Many frames later the pinned buffer still holds its frame.
+    EXPECT_EQ(frame->frameID, id);
+    EXPECT_EQ(std::memcmp(copy.data(), frame->rawData, copy.size()), 0);
+    ASSERT_EQ(OrvantaUnlockFrame(frame), ORVANTA_OK);
+    EXPECT_EQ(OrvantaUnlockFrame(frame), ORVANTA_ERR_BAD_ARGUMENT);
+    ASSERT_TRUE(waitFrames(g_frames + 2 * ORVANTA_FRAME_RING_DEPTH, 20));
+    EXPECT_EQ(OrvantaLockFrame(frame, id), ORVANTA_ERR_FRAME_REUSED);
+    OrvantaStopAcquisition(mono_);
+}
+
+namespace {
+std::atomic<OrvantaHandle> g_selfStopping{nullptr};
+std::atomic<int> g_selfStopRc{1};
+void stopFromCallback(OImageFrame*)
+{
+    ++g_frames;
+    g_selfStopRc = OrvantaStopAcquisition(g_selfStopping);
+}
+} // namespace
+
+TEST_F(SdkAcquisition, StopFromInsideTheCallbackDoesNotDeadlock)
+{
+    g_selfStopping = mono_;
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, stopFromCallback), ORVANTA_OK);
+    ASSERT_TRUE(waitFrames(1, 10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(g_frames, 1);
+    EXPECT_EQ(g_selfStopRc, ORVANTA_OK);
+    EXPECT_EQ(OrvantaStopAcquisition(mono_), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    EXPECT_TRUE(waitFrames(3, 10));
+    EXPECT_EQ(OrvantaCloseCamera(mono_), ORVANTA_OK);
+}
