@@ -19,3 +19,13 @@ add_test(NAME gvcp_network
 set_tests_properties(gvcp_network PROPERTIES SKIP_RETURN_CODE 77
     ENVIRONMENT "ORVANTA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>")
 orvanta_label_test(gvcp_network netns)
+
+# Cross-checks with the Debian GigE Vision tools and tshark (skipped when not installed).
+add_executable(tst_gvcp_peers ${CMAKE_CURRENT_LIST_DIR}/tst_gvcp_peers.cpp)
+target_link_libraries(tst_gvcp_peers PRIVATE gvcp testnet_guard GTest::gtest)
+add_dependencies(tst_gvcp_peers orvanta-gige-emulator)
+add_test(NAME gvcp_peers
+         COMMAND ${ORVANTA_TESTNET} --cams 1 -- $<TARGET_FILE:tst_gvcp_peers>)
+set_tests_properties(gvcp_peers PROPERTIES SKIP_RETURN_CODE 77
+    ENVIRONMENT "ORVANTA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>")
+orvanta_label_test(gvcp_peers netns)

@@ -153,7 +153,8 @@ EmulatedCamera::EmulatedCamera(const CameraConfig& config)
     : m_config(config), m_ip(config.ip), m_mask(config.mask)
 {
     const std::string description = DescriptionFile(config);
-    m_memory.assign(DESCRIPTION_FILE + description.size(), 0);
+    // Whole words, so that a reader rounding the file length up stays inside the memory.
+    m_memory.assign(DESCRIPTION_FILE + (description.size() + 3) / 4 * 4, 0);
     std::memcpy(m_memory.data() + DESCRIPTION_FILE, description.data(), description.size());
     uint8_t* m = m_memory.data();
     WriteBe32(m + REG_VERSION, 0x00010002);
