@@ -29,3 +29,11 @@ add_test(NAME gvcp_peers
 set_tests_properties(gvcp_peers PROPERTIES SKIP_RETURN_CODE 77
     ENVIRONMENT "ORVANTA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>")
 orvanta_label_test(gvcp_peers netns)
+
+# Parser fuzzers: built with clang by the test itself, whatever compiler builds the project.
+# noasan: the fuzzers carry their own AddressSanitizer build; running them twice adds nothing.
+add_test(NAME gvcp_fuzz
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/fuzz/run-fuzzers.sh ${PROJECT_SOURCE_DIR}
+                 ${CMAKE_CURRENT_BINARY_DIR}/gvcp-fuzz 20000)
+set_tests_properties(gvcp_fuzz PROPERTIES SKIP_RETURN_CODE 77)
+orvanta_label_test(gvcp_fuzz fuzz noasan)
