@@ -131,7 +131,10 @@ void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
     info.type = -1;
     info.access = ORVANTA_ACCESS_READ_ONLY;
     OrvantaGetNodeInfo(m_hCamera, nodeName.constData(), &info);
-    const bool editable = info.access == ORVANTA_ACCESS_READ_WRITE;
+    // Commands are write-only by nature; they can be executed when writable at all.
+    const bool editable =
+        info.access == ORVANTA_ACCESS_READ_WRITE ||
+        (info.type == ORVANTA_NODE_COMMAND && info.access == ORVANTA_ACCESS_WRITE_ONLY);
     m_editable = false;
 
     switch (info.type) {

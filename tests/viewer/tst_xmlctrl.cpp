@@ -1,0 +1,440 @@
+// The node editor of the feature tree dock against a simulated colour camera: what a click
+// shows, what keypad Enter writes (clamping, parsing), and which reload signals follow.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include "sdk/OrvantaSimControl.h"
+#include "sdkspy.h"
+#include "treemodel.h"
+#include "xmlctrl.h"
+
+namespace {
+// Records the dock's reload signals in the order they arrive.
+class ReloadRecorder
+{
+public:
+    explicit ReloadRecorder(XMLCtrl* dock)
+    {
+        QObject::connect(dock, &XMLCtrl::sigUpdateFeatureInfo, [this](bool update) {
+            names << (update ? QStringLiteral("feature(true)") : QStringLiteral("feature"));
+        });
+        QObject::connect(dock, &XMLCtrl::sigUpdateVideoInfo, [this] { names << "video"; });
+        QObject::connect(dock, &XMLCtrl::sigUpdateTriggerInfo, [this] { names << "trigger"; });
+        QObject::connect(dock, &XMLCtrl::sigUpdateStrobeInfo, [this] { names << "strobe"; });
+        QObject::connect(dock, &XMLCtrl::sigUpdateUSerSetInfo, [this] { names << "userset"; });
+    }
+    QStringList take() { return std::exchange(names, {}); }
+
+private:
+    QStringList names;
+};
+} // namespace
+
+class TstXmlCtrl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void categoryHidesEditor();
+    void readOnlyNodesShownDisabled();
+    void failedReadDisablesEditor();
+    void addressNodesShownDotted();
+    void integerEntryClampsAsUnsigned();
+    void addressEntryKeepsAddress();
+    void floatEntryClamps();
+    void booleanAndStringEntry();
+    void onlyKeypadEnterWrites();
+    void enumerationChoiceAndReloads();
+    void valueReloadsFollowNameRules();
+    void commandsAndUserSetLoad();
+    void nothingReachesCameraWithoutHandle();
+    void sizeNodesLockedWhileStreaming();
+
+private:
+    void rebuildTree() { m_dock->CreateXMLTree(m_handle); }
+    void select(const QString& name);
+    void enter(const QString& text, Qt::Key key = Qt::Key_Enter);
+    void addNode(const char* parent, const char* name, int type)
+    {
+        QCOMPARE(OrvantaSimAddNode(m_id, parent, name, type), int(ORVANTA_OK));
+    }
+    qint64 lastIntWrite() const
+    {
+        const auto writes = SdkSpy::calls().intWrites;
+        return writes.isEmpty() ? -12345 : writes.last().second;
+    }
+
+    char m_id[ORVANTA_TEXT_SIZE] = {};
+    OrvantaHandle m_handle = nullptr;
+    std::unique_ptr<XMLCtrl> m_dock;
+    QLineEdit* m_edit = nullptr;
+    QComboBox* m_combo = nullptr;
+    QPushButton* m_button = nullptr;
+};
+
+void TstXmlCtrl::initTestCase()
+{
+    qputenv("ORVANTA_SIM_CAMERAS", "");
+    QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
+}
+
+void TstXmlCtrl::cleanupTestCase()
+{
+    OrvantaUninit();
+}
+
+void TstXmlCtrl::init()
+{
+    SdkSpy::reset();
+    QCOMPARE(OrvantaSimPlugCamera("color", m_id), int(ORVANTA_OK));
+    QCOMPARE(OrvantaOpenCamera(m_id, &m_handle), int(ORVANTA_OK));
+    m_dock = std::make_unique<XMLCtrl>();
+    m_edit = m_dock->findChild<QLineEdit*>(QStringLiteral("edXMLValue"));
+    m_combo = m_dock->findChild<QComboBox*>(QStringLiteral("cmbXMLValue"));
+    m_button = m_dock->findChild<QPushButton*>(QStringLiteral("btnXMLExcute"));
+    QVERIFY(m_edit && m_combo && m_button);
+    m_dock->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dock.get()));
+    rebuildTree();
+}
+
+void TstXmlCtrl::cleanup()
+{
+    m_dock.reset();
+    OrvantaCloseCamera(m_handle);
+    OrvantaSimUnplugCamera(m_id);
+}
+
+void TstXmlCtrl::select(const QString& name)
+{
+    TreeModel* model = m_dock->model();
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1,
+                                               Qt::MatchExactly | Qt::MatchRecursive);
+    QVERIFY2(!found.isEmpty(), qPrintable(name));
+    auto* view = m_dock->findChild<QTreeView*>(QStringLiteral("treeXML"));
+    emit view->clicked(found.first());
+    QCOMPARE(m_dock->currentNodeName(), name);
+}
+
+void TstXmlCtrl::enter(const QString& text, Qt::Key key)
+{
+    m_edit->setText(text);
+    m_edit->setFocus();
+    QCOMPARE(m_dock->focusWidget(), m_edit);
+    QTest::keyClick(m_edit, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+}
+
+void TstXmlCtrl::categoryHidesEditor()
+{
+    const char* widgets[] = {"laXMLValue",  "edXMLValue",  "laXMLEnum",
+                             "cmbXMLValue", "laXMLExcute", "btnXMLExcute"};
+    auto shown = [&] {
+        QStringList names;
+        for (const char* w : widgets)
+            if (!m_dock->findChild<QWidget*>(QLatin1String(w))->isHidden())
+                names << QLatin1String(w);
+        return names;
+    };
+    QCOMPARE(shown(), QStringList()); // the editor starts hidden
+    QCOMPARE(m_dock->currentNodeType(), -1);
+    QCOMPARE(m_dock->findChild<QLabel*>(QStringLiteral("laXMLEnum"))->text(),
+             QStringLiteral("Enumeration : "));
+    QCOMPARE(m_button->text(), QStringLiteral("Excute"));
+    QCOMPARE(m_dock->windowTitle(), QStringLiteral("XML Control"));
+
+    select(QStringLiteral("Gain"));
+    QCOMPARE(shown(), QStringList({"laXMLValue", "edXMLValue"}));
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+    QVERIFY(m_edit->isEnabled());
+    select(QStringLiteral("PixelFormat"));
+    QCOMPARE(shown(), QStringList({"laXMLEnum", "cmbXMLValue"}));
+    select(QStringLiteral("UserSetLoad"));
+    QCOMPARE(shown(), QStringList({"laXMLExcute", "btnXMLExcute"}));
+    select(QStringLiteral("AnalogControl"));
+    QCOMPARE(shown(), QStringList());
+    QCOMPARE(m_dock->currentNodeType(), int(ORVANTA_NODE_CATEGORY));
+}
+
+void TstXmlCtrl::readOnlyNodesShownDisabled()
+{
+    select(QStringLiteral("SensorWidth"));
+    QVERIFY(!m_edit->isHidden());
+    QVERIFY(!m_edit->isEnabled());
+    QCOMPARE(m_edit->text(), QStringLiteral("2448"));
+
+    SdkSpy::forceAccess(QStringLiteral("PixelFormat"), ORVANTA_ACCESS_READ_ONLY);
+    select(QStringLiteral("PixelFormat"));
+    QVERIFY(!m_combo->isEnabled());
+    QVERIFY(!m_combo->isEditable());
+    QCOMPARE(m_combo->count(), 2);
+    QCOMPARE(m_combo->currentText(), QStringLiteral("BayerGR8"));
+
+    select(QStringLiteral("DeviceTemperature"));
+    QVERIFY(!m_edit->isEnabled());
+    QCOMPARE(m_edit->text(), QStringLiteral("41.5"));
+    select(QStringLiteral("DeviceModelName"));
+    QVERIFY(!m_edit->isEnabled());
+    QVERIFY(!m_edit->text().isEmpty());
+}
+
+void TstXmlCtrl::failedReadDisablesEditor()
+{
+    select(QStringLiteral("Gain"));
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+    SdkSpy::failReads(QStringLiteral("BlackLevel"));
+    select(QStringLiteral("BlackLevel"));
+    QVERIFY(!m_edit->isEnabled());
+    QCOMPARE(m_edit->text(), QStringLiteral("0")); // previous text stays
+
+    SdkSpy::failReads(QStringLiteral("GainAuto"));
+    select(QStringLiteral("GainAuto"));
+    QVERIFY(!m_combo->isHidden());
+    QCOMPARE(m_combo->count(), 0);
+    QVERIFY(!m_combo->isEnabled());
+    QVERIFY(!m_combo->isEditable());
+}
+
+void TstXmlCtrl::addressNodesShownDotted()
+{
+    addNode("TransportLayerControl", "GevSCDAx", ORVANTA_NODE_INTEGER);
+    QCOMPARE(OrvantaSetNodeInt(m_handle, "GevSCDAx", 100), int(ORVANTA_OK));
+    rebuildTree();
+
+    select(QStringLiteral("GevSCDA")); // 3232235777
+    QCOMPARE(m_edit->text(), QStringLiteral("192.168.1.1"));
+    select(QStringLiteral("GevPersistentIPAddress"));
+    QCOMPARE(m_edit->text(), QStringLiteral("192.168.1.10"));
+    select(QStringLiteral("GevPersistentSubnetMask"));
+    QCOMPARE(m_edit->text(), QStringLiteral("255.255.255.0"));
+    select(QStringLiteral("GevSCDAx"));
+    QCOMPARE(m_edit->text(), QStringLiteral("100"));
+    select(QStringLiteral("GevCurrentIPAddress")); // neither rule: signed decimal
+    QCOMPARE(m_edit->text(), QString::number(qint32(0xC0A8010A)));
+}
+
+void TstXmlCtrl::integerEntryClampsAsUnsigned()
+{
+    select(QStringLiteral("RedGain")); // 64 .. 4095
+    enter(QStringLiteral("5000"));
+    QCOMPARE(lastIntWrite(), 4095);
+    QCOMPARE(m_edit->text(), QStringLiteral("4095"));
+    enter(QStringLiteral("-1")); // as unsigned 32-bit it is above the maximum
+    QCOMPARE(lastIntWrite(), 4095);
+    enter(QStringLiteral("2000"));
+    QCOMPARE(lastIntWrite(), 2000);
+    QCOMPARE(m_edit->text(), QStringLiteral("2000"));
+    enter(QStringLiteral("10"));
+    QCOMPARE(lastIntWrite(), 64);
+    enter(QStringLiteral("not a number"));
+    QCOMPARE(lastIntWrite(), 64);
+    QCOMPARE(m_edit->text(), QStringLiteral("64"));
+    enter(QStringLiteral("99999999999999999999")); // beyond 64 bits: not a number
+    QCOMPARE(lastIntWrite(), 64);
+    QCOMPARE(SdkSpy::calls().intWrites.size(), 6);
+}
+
+void TstXmlCtrl::addressEntryKeepsAddress()
+{
+    select(QStringLiteral("GevPersistentIPAddress"));
+    enter(QStringLiteral("10.0.0.7"));
+    QCOMPARE(lastIntWrite(), qint64(0x0A000007));
+    QCOMPARE(m_edit->text(), QStringLiteral("10.0.0.7"));
+    enter(QStringLiteral("300.1.2.3")); // not an address: nothing written, value shown again
+    QCOMPARE(SdkSpy::calls().intWrites.size(), 1);
+    QCOMPARE(m_edit->text(), QStringLiteral("10.0.0.7"));
+    enter(QStringLiteral("3232235777"));
+    QCOMPARE(lastIntWrite(), qint64(3232235777));
+    QCOMPARE(m_edit->text(), QStringLiteral("192.168.1.1"));
+}
+
+void TstXmlCtrl::floatEntryClamps()
+{
+    addNode("AnalogControl", "TestRatio", ORVANTA_NODE_FLOAT); // range 0 .. 1
+    rebuildTree();
+    select(QStringLiteral("TestRatio"));
+    enter(QStringLiteral("2.5"));
+    QCOMPARE(SdkSpy::calls().floatWrites.last().second, 1.0);
+    QCOMPARE(m_edit->text(), QStringLiteral("1"));
+    enter(QStringLiteral("0.1234567"));
+    QCOMPARE(m_edit->text(), QStringLiteral("0.123457")); // 'g', 6 digits
+    enter(QStringLiteral("-3"));
+    QCOMPARE(SdkSpy::calls().floatWrites.last().second, 0.0);
+    enter(QStringLiteral("nan"));
+    QCOMPARE(SdkSpy::calls().floatWrites.last().second, 0.0);
+
+    select(QStringLiteral("ExposureTime"));
+    enter(QStringLiteral("1e9"));
+    QCOMPARE(SdkSpy::calls().floatWrites.last().second, 2000000.0);
+    QCOMPARE(m_edit->text(), QStringLiteral("2e+06"));
+}
+
+void TstXmlCtrl::booleanAndStringEntry()
+{
+    select(QStringLiteral("AcquisitionFrameRateEnable"));
+    QCOMPARE(m_edit->text(), QStringLiteral("1"));
+    enter(QStringLiteral("yes"));
+    QCOMPARE(SdkSpy::calls().boolWrites.last().second, false);
+    QCOMPARE(m_edit->text(), QStringLiteral("0"));
+    enter(QStringLiteral("7"));
+    QCOMPARE(SdkSpy::calls().boolWrites.last().second, true);
+    QCOMPARE(m_edit->text(), QStringLiteral("1"));
+    enter(QStringLiteral("0"));
+    QCOMPARE(SdkSpy::calls().boolWrites.last().second, false);
+
+    select(QStringLiteral("DeviceUserID"));
+    enter(QStringLiteral("line-3 Ü"));
+    QCOMPARE(m_edit->text(), QStringLiteral("line-3 Ü")); // round trip keeps the text
+    char stored[ORVANTA_NODE_TEXT_SIZE] = {};
+    QCOMPARE(OrvantaGetNodeString(m_handle, "DeviceUserID", stored), int(ORVANTA_OK));
+    QCOMPARE(QString::fromUtf8(stored), QStringLiteral("line-3 Ü"));
+}
+
+void TstXmlCtrl::onlyKeypadEnterWrites()
+{
+    ReloadRecorder reloads(m_dock.get());
+    select(QStringLiteral("Gain"));
+    enter(QStringLiteral("17"), Qt::Key_Return);
+    enter(QStringLiteral("18"), Qt::Key_Escape);
+    QVERIFY(SdkSpy::calls().intWrites.isEmpty());
+    QCOMPARE(reloads.take(), QStringList());
+    int gain = -1;
+    bool autoOn = true;
+    QCOMPARE(OrvantaGetGain(m_handle, &gain, &autoOn), int(ORVANTA_OK));
+    QCOMPARE(gain, 0);
+
+    // Keypad Enter with the focus elsewhere writes nothing either.
+    m_edit->setText(QStringLiteral("19"));
+    m_dock->findChild<QTreeView*>(QStringLiteral("treeXML"))->setFocus();
+    QTest::keyClick(m_dock->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(SdkSpy::calls().intWrites.isEmpty());
+
+    enter(QStringLiteral("17"));
+    QCOMPARE(lastIntWrite(), 17);
+    QCOMPARE(reloads.take(), QStringList{"feature"});
+}
+
+void TstXmlCtrl::enumerationChoiceAndReloads()
+{
+    ReloadRecorder reloads(m_dock.get());
+    auto choose = [&](const QString& node, const QString& entry) {
+        select(node);
+        QMetaObject::invokeMethod(m_dock.get(), "on_cmbXMLValue_activated", Q_ARG(QString, entry));
+    };
+    choose(QStringLiteral("ExposureMode"), QStringLiteral("Timed"));
+    QCOMPARE(reloads.take(), QStringList{"trigger"});
+    choose(QStringLiteral("PixelFormat"), QStringLiteral("BayerGR12"));
+    QCOMPARE(reloads.take(), QStringList{"video"});
+    QCOMPARE(m_combo->currentText(), QStringLiteral("BayerGR12"));
+    choose(QStringLiteral("BalanceWhiteAuto"), QStringLiteral("Once"));
+    QCOMPARE(reloads.take(), QStringList{"feature"});
+    choose(QStringLiteral("TimerTriggerSource"), QStringLiteral("FrameTrigger"));
+    QCOMPARE(reloads.take(), QStringList({"trigger", "strobe"}));
+    choose(QStringLiteral("UserSetSelector"), QStringLiteral("UserSet1"));
+    QCOMPARE(reloads.take(), QStringList());
+
+    choose(QStringLiteral("TriggerMode"), QStringLiteral("On"));
+    QCOMPARE(SdkSpy::calls().stringWrites.last(),
+             qMakePair(QStringLiteral("TriggerMode"), QStringLiteral("On")));
+    QCOMPARE(m_combo->currentText(), QStringLiteral("On"));
+    // A refused entry is not left on screen: the combo shows the camera's entry again.
+    choose(QStringLiteral("TriggerMode"), QStringLiteral("Sideways"));
+    QCOMPARE(m_combo->currentText(), QStringLiteral("On"));
+    QCOMPARE(m_combo->count(), 2);
+}
+
+void TstXmlCtrl::valueReloadsFollowNameRules()
+{
+    addNode("AnalogControl", "GainTriggerTimerUserSetWidth", ORVANTA_NODE_INTEGER);
+    addNode("AnalogControl", "HueSaturationContrast", ORVANTA_NODE_INTEGER);
+    rebuildTree();
+    ReloadRecorder reloads(m_dock.get());
+    const QList<QPair<QString, QStringList>> cases = {
+        {"Gain", {"feature"}},
+        {"Width", {"video"}},
+        {"TriggerDelay", {"trigger"}},
+        {"TimerDelay", {"strobe"}},
+        {"AutoExposureTarget", {"feature"}},
+        {"AcquisitionFrameRate", {"video"}},
+        {"HueSaturationContrast", {"feature"}},
+        {"GainTriggerTimerUserSetWidth", {"feature", "trigger", "strobe", "userset", "video"}},
+        {"GevSCPSPacketSize", {}},
+        {"DeviceUserID", {}},
+    };
+    for (const auto& c : cases) {
+        select(c.first);
+        enter(m_edit->text());
+        QCOMPARE(reloads.take(), c.second);
+    }
+}
+
+void TstXmlCtrl::commandsAndUserSetLoad()
+{
+    ReloadRecorder reloads(m_dock.get());
+    select(QStringLiteral("UserSetSave"));
+    QVERIFY(m_button->isEnabled()); // commands are write-only nodes, yet executable
+    m_button->click();
+    QCOMPARE(SdkSpy::calls().commands, QStringList{"UserSetSave"});
+    QCOMPARE(reloads.take(), QStringList());
+
+    // Without a running stream the load runs without stopping or starting anything.
+    select(QStringLiteral("UserSetLoad"));
+    m_button->click();
+    QCOMPARE(SdkSpy::calls().commands, QStringList({"UserSetSave", "UserSetLoad"}));
+    QCOMPARE(reloads.take(), QStringList({"feature", "video", "trigger", "strobe", "userset"}));
+}
+
+void TstXmlCtrl::nothingReachesCameraWithoutHandle()
+{
+    select(QStringLiteral("Gain"));
+    m_dock->DeleteXMLTree();
+    ReloadRecorder reloads(m_dock.get());
+    SdkSpy::reset();
+    enter(QStringLiteral("5"));
+    m_button->click();
+    QMetaObject::invokeMethod(m_dock.get(), "on_cmbXMLValue_activated", Q_ARG(QString, "On"));
+    const SdkSpy::Calls calls = SdkSpy::calls();
+    QVERIFY(calls.intWrites.isEmpty());
+    QVERIFY(calls.commands.isEmpty());
+    QVERIFY(calls.stringWrites.isEmpty());
+    QCOMPARE(reloads.take(), QStringList());
+    QCOMPARE(m_edit->text(), QStringLiteral("5")); // no made-up read-back value
+    // The editor state survives the close until the next click.
+    QCOMPARE(m_dock->currentNodeName(), QStringLiteral("Gain"));
+    QVERIFY(!m_edit->isHidden());
+}
+
+void TstXmlCtrl::sizeNodesLockedWhileStreaming()
+{
+    select(QStringLiteral("Width"));
+    m_dock->UpdateAcqState(true);
+    QVERIFY(!m_edit->isEnabled());
+    m_dock->UpdateAcqState(false);
+    QVERIFY(m_edit->isEnabled());
+
+    select(QStringLiteral("Gain"));
+    m_dock->UpdateAcqState(true);
+    QVERIFY(m_edit->isEnabled());
+
+    select(QStringLiteral("PixelFormat"));
+    m_dock->UpdateAcqState(true);
+    QVERIFY(!m_combo->isEnabled());
+    m_dock->UpdateAcqState(false);
+    QVERIFY(m_combo->isEnabled());
+
+    // Unlocking never makes a read-only node editable.
+    SdkSpy::forceAccess(QStringLiteral("Height"), ORVANTA_ACCESS_READ_ONLY);
+    select(QStringLiteral("Height"));
+    m_dock->UpdateAcqState(false);
+    QVERIFY(!m_edit->isEnabled());
+}
+
+QTEST_MAIN(TstXmlCtrl)
+#include "tst_xmlctrl.moc"
