@@ -1,0 +1,145 @@
+// ROI preview: the 12-bit reduction, the canvas composition and the worker thread that grabs
+// once a second and hands the picture to the GUI thread.
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cstring>
+#include <vector>
+
+#include "cameractrl.h"
+#include "roilabelview.h"
+#include "roipreviewworker.h"
+#include "tst_cameractrl_support.h"
+
+class TestRoiPreview : public QObject
+{
+    Q_OBJECT
+
+private:
+    static std::vector<unsigned char> samples(const std::vector<uint16_t>& values)
+    {
+        std::vector<unsigned char> bytes(values.size() * 2);
+        std::memcpy(bytes.data(), values.data(), bytes.size());
+        return bytes;
+    }
+
+private slots:
+    void initTestCase() { initSdkWithoutCameras(); }
+    void cleanupTestCase() { OrvantaUninit(); }
+
+    void twelveBitSamplesAreReducedInBounds()
+    {
+        const auto src = samples({4095, 16, 0, 0x0FF0, 65535, 4080});
+        // Exactly sized destination (ASan catches any byte past it) plus a guard copy.
+        std::vector<unsigned char> dst(6, 0xAA);
+        RawXXtoRaw8(dst.data(), src.data(), 12, 3, 2);
+        QCOMPARE(dst, (std::vector<unsigned char>{255, 1, 0, 255, 255, 255}));
+
+        std::vector<unsigned char> row(4, 0xAA);
+        RawXXtoRaw8(row.data(), src.data(), 12, 2, 1); // only the first row of two samples
+        QCOMPARE(row, (std::vector<unsigned char>{255, 1, 0xAA, 0xAA}));
+
+        std::vector<unsigned char> untouched(6, 0xAA);
+        RawXXtoRaw8(untouched.data(), src.data(), 8, 3, 2);
+        QCOMPARE(untouched, std::vector<unsigned char>(6, 0xAA));
+        const auto ten = samples({1023, 4});
+        std::vector<unsigned char> tenOut(2);
+        RawXXtoRaw8(tenOut.data(), ten.data(), 10, 2, 1);
+        QCOMPARE(tenOut, (std::vector<unsigned char>{255, 1}));
+    }
+
+    void pictureLandsAtTheRoiOnWhite()
+    {
+        QImage canvas(1280, 1024, QImage::Format_RGB888);
+        QImage picture(64, 32, QImage::Format_Grayscale8);
+        picture.fill(0);
+        const QImage scaled = composeRoiPreview(canvas, picture, QPoint(100, 200), QSize(640, 512));
+        QCOMPARE(canvas.pixelColor(99, 199), QColor(Qt::white));
+        QCOMPARE(canvas.pixelColor(100, 200), QColor(Qt::black));
+        QCOMPARE(canvas.pixelColor(163, 231), QColor(Qt::black));
+        QCOMPARE(canvas.pixelColor(164, 200), QColor(Qt::white));
+        QCOMPARE(canvas.pixelColor(100, 232), QColor(Qt::white));
+        QCOMPARE(scaled.size(), QSize(640, 512));
+        QCOMPARE(scaled.pixelColor(50, 100), QColor(Qt::black));
+        QCOMPARE(scaled.pixelColor(49, 99), QColor(Qt::white));
+
+        // A second picture elsewhere: the old one is gone (the canvas is cleared).
+        composeRoiPreview(canvas, picture, QPoint(0, 0), QSize(640, 512));
+        QCOMPARE(canvas.pixelColor(100, 200), QColor(Qt::white));
+        QVERIFY(composeRoiPreview(canvas, picture, QPoint(0, 0), QSize()).isNull());
+    }
+
+    void workerPaintsTheGrabbedRoiIntoTheView()
+    {
+        SimCamera cam("mono");
+        QVERIFY(cam.handle());
+        OSizeInfo roi{100, 200, 256, 128, 0, 0};
+        QCOMPARE(OrvantaSetSizeInfo(cam.handle(), roi), int(ORVANTA_OK));
+        CameraCtrl dock;
+        dock.loadConfigurationValue(cam.handle());
+        auto* view = dock.findChild<RoiLabelView*>(QStringLiteral("laROI"));
+        dock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dock));
+        dock.CreateGrabThread();
+        dock.CreateGrabThread(); // a second call does not start another worker
+        // The first picture is the white canvas; wait for one with the grabbed ROI in it.
+        const QSize inner = view->size() - QSize(2, 2);
+        const int px = 100 * inner.width() / 1280 + 2;
+        const int py = 200 * inner.height() / 1024 + 2;
+        QImage shown;
+        QTRY_VERIFY_WITH_TIMEOUT((shown = view->pixmap(Qt::ReturnByValue).toImage(),
+                                  !shown.isNull() && shown.pixelColor(px, py) != QColor(Qt::white)),
+                                 15000);
+        QCOMPARE(shown.size(), inner);
+        QCOMPARE(shown.pixelColor(2, 2), QColor(Qt::white));
+        QCOMPARE(shown.pixelColor(inner.width() - 3, inner.height() - 3), QColor(Qt::white));
+        dock.DeleteGrabThread();
+        dock.DeleteGrabThread(); // stopping twice is harmless
+        dock.CreateGrabThread(); // and a new worker can start again
+        dock.DeleteGrabThread();
+    }
+
+    void workerFollowsTheGrabbedFrameNotAStaleRecord()
+    {
+        SimCamera cam("mono");
+        QCOMPARE(OrvantaSetPixelFormatStr(cam.handle(), "Mono12"), int(ORVANTA_OK));
+        // The record still claims the full sensor while the camera delivers 320 x 240: the
+        // 12-bit reduction and the picture follow the grabbed frame (ASan checks the bounds).
+        const OSizeInfo stale{0, 0, 1280, 1024, 1280, 1024};
+        QCOMPARE(OrvantaSetSizeInfo(cam.handle(), OSizeInfo{0, 0, 320, 240, 0, 0}),
+                 int(ORVANTA_OK));
+        RoiPreviewWorker worker;
+        worker.setSource(cam.handle(), stale, QStringLiteral("Mono12"));
+        worker.setViewSize(QSize(1280, 1024));
+        QSignalSpy spy(&worker, &RoiPreviewWorker::sigPreviewReady);
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(spy.count() >= 2, 15000); // the white canvas, then a frame
+        worker.stop();
+        QVERIFY(!worker.isRunning());
+        const QImage img = spy.at(1).at(0).value<QImage>();
+        QCOMPARE(img.size(), QSize(1280, 1024));
+        QCOMPARE(img.pixelColor(400, 300), QColor(Qt::white)); // outside the frame
+        QCOMPARE(img.pixelColor(1279, 1023), QColor(Qt::white));
+    }
+
+    void workerWithoutCameraIdlesAndStops()
+    {
+        RoiPreviewWorker worker;
+        worker.setSource(nullptr, OSizeInfo{0, 0, 0, 0, 640, 480}, QStringLiteral("Mono8"));
+        worker.setViewSize(QSize(64, 48));
+        QSignalSpy spy(&worker, &RoiPreviewWorker::sigPreviewReady);
+        worker.start();
+        QVERIFY(worker.isRunning());
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 5000); // the white canvas only
+        const QImage white = spy.at(0).at(0).value<QImage>();
+        QCOMPARE(white.size(), QSize(64, 48));
+        QCOMPARE(white.pixelColor(10, 10), QColor(Qt::white));
+        worker.stop();
+        QVERIFY(!worker.isRunning());
+        QCOMPARE(spy.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestRoiPreview)
+#include "tst_roipreview.moc"
