@@ -3,10 +3,19 @@
 find_package(Qt5 5.15 REQUIRED COMPONENTS Widgets Network Test)
 set(_ipc_tests ${CMAKE_CURRENT_LIST_DIR})
 
+# Emulated cameras served from camera namespaces, and the window driver.
+add_library(configurator_testkit STATIC
+    ${_ipc_tests}/namespacecamera.cpp ${_ipc_tests}/namespacecamera.h
+    ${_ipc_tests}/windowdriver.cpp ${_ipc_tests}/windowdriver.h)
+set_target_properties(configurator_testkit PROPERTIES AUTOMOC ON)
+target_include_directories(configurator_testkit PUBLIC ${_ipc_tests})
+target_link_libraries(configurator_testkit PUBLIC
+    ipconfiguratorcore gigeemulator testnet_guard Qt5::Test)
+
 function(configurator_test_program name)
     add_executable(${name} ${ARGN})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
-    target_link_libraries(${name} PRIVATE ipconfiguratorcore Qt5::Test)
+    target_link_libraries(${name} PRIVATE configurator_testkit)
 endfunction()
 
 function(configurator_set_env testname)
@@ -21,7 +30,7 @@ function(configurator_netns_test testname program network)
         COMMAND ${_ipc_tests}/netns-run.sh ${_ipc_tests}/net/${network}.sh --
                 $<TARGET_FILE:${program}> ${ARGN})
     set_tests_properties(${testname} PROPERTIES LABELS "configurator;netns" SKIP_RETURN_CODE 77)
-    configurator_set_env(${testname})
+    configurator_set_env(${testname} ORVANTA_TESTNET=${ORVANTA_TESTNET})
 endfunction()
 
 configurator_test_program(tst_configurator_ipctrl ${_ipc_tests}/tst_ipctrl.cpp)
@@ -36,3 +45,12 @@ configurator_netns_test(configurator_interfaces_mixed tst_configurator_interface
     mixed-addresses mixedAddresses)
 configurator_netns_test(configurator_interfaces_two tst_configurator_interfaces
     two-physical twoPhysical)
+
+configurator_test_program(tst_configurator_window ${_ipc_tests}/tst_configurator_window.cpp)
+configurator_netns_test(configurator_window_one_interface tst_configurator_window
+    window-one-interface oneInterfaceTreeAndPanels)
+configurator_netns_test(configurator_window_three_interfaces tst_configurator_window
+    window-three-interfaces threeInterfaces)
+configurator_netns_test(configurator_window_static_ip tst_configurator_window
+    wrong-subnet wrongSubnetCameraGetsStaticAddress forcedAddressIsPersistentWithUnchangedMask
+    incompleteAddressIsRefused)

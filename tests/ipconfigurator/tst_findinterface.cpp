@@ -1,6 +1,7 @@
 // Interface enumeration, run inside the test networks of net/*.sh (see configurator.cmake):
 // each test function expects the network its ctest entry builds.
 #include "DeviceDiscovery.h"
+#include "TestnetGuard.h"
 #include "findinterface.h"
 
 #include <QNetworkInterface>
@@ -42,48 +43,54 @@ class FindInterfaceTest : public QObject
     Q_OBJECT
 
 private slots:
-    // lo, eth0 192.168.1.5/24 MTU 1500, docker0 listed as virtual.
+    void initTestCase()
+    {
+        const std::string why = testnet::WhyNotInsideTestNetwork();
+        QVERIFY2(why.empty(), why.c_str());
+    }
+
+    // lo, gv0 192.168.1.5/24 MTU 1500, gv1 listed as virtual.
     void onePhysical()
     {
         QCOMPARE(findinterface(AF_INET), 1);
-        QCOMPARE(listedNames(), QStringList{"eth0"});
-        const _IF_INFO& eth0 = g_ifList.front();
-        QCOMPARE(eth0.ifIndex, 0);
-        QCOMPARE(ipText(eth0.ifIp), QString("192.168.1.5"));
-        QCOMPARE(ipText(eth0.ifMask), QString("255.255.255.0"));
-        QCOMPARE(eth0.ifMtu, 1500);
-        QCOMPARE(QString::fromLatin1(eth0.ifMac),
-                 QNetworkInterface::interfaceFromName("eth0").hardwareAddress());
-        QVERIFY(eth0.cameras.empty());
+        QCOMPARE(listedNames(), QStringList{"gv0"});
+        const _IF_INFO& gv0 = g_ifList.front();
+        QCOMPARE(gv0.ifIndex, 0);
+        QCOMPARE(ipText(gv0.ifIp), QString("192.168.1.5"));
+        QCOMPARE(ipText(gv0.ifMask), QString("255.255.255.0"));
+        QCOMPARE(gv0.ifMtu, 1500);
+        QCOMPARE(QString::fromLatin1(gv0.ifMac),
+                 QNetworkInterface::interfaceFromName("gv0").hardwareAddress());
+        QVERIFY(gv0.cameras.empty());
     }
 
-    // eth0, an IPv6-only interface and one with two IPv4 addresses.
+    // gv0, an IPv6-only gv1 and gv2 with two IPv4 addresses.
     void mixedAddresses()
     {
         findinterface(AF_INET);
-        QVERIFY(!entryNamed("v6only"));
-        QCOMPARE(listedNames().count("twoaddr"), 1);
-        QCOMPARE(ipText(entryNamed("twoaddr")->ifIp), QString("10.0.0.1"));
-        QCOMPARE(ipText(entryNamed("twoaddr")->ifMask), QString("255.255.255.0"));
+        QVERIFY(!entryNamed("gv1"));
+        QCOMPARE(listedNames().count("gv2"), 1);
+        QCOMPARE(ipText(entryNamed("gv2")->ifIp), QString("10.0.0.1"));
+        QCOMPARE(ipText(entryNamed("gv2")->ifMask), QString("255.255.255.0"));
         QCOMPARE(g_ifList.size(), size_t(2));
     }
 
-    // eth0 and eth1: indexes follow the platform's order; a second run rebuilds the list
+    // gv0 and gv1: indexes follow the platform's order; a second run rebuilds the list
     // (and releases the camera records of the first).
     void twoPhysical()
     {
         findinterface(AF_INET);
         QStringList platformOrder;
         for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
-            if (iface.name() == "eth0" || iface.name() == "eth1") {
+            if (iface.name() == "gv0" || iface.name() == "gv1") {
                 platformOrder << iface.name();
             }
         }
         QCOMPARE(listedNames(), platformOrder);
         QCOMPARE(g_ifList[0].ifIndex, 0);
         QCOMPARE(g_ifList[1].ifIndex, 1);
-        QCOMPARE(entryNamed("eth1")->ifMtu, 9000);
-        QCOMPARE(ipText(entryNamed("eth1")->ifMask), QString("255.255.0.0"));
+        QCOMPARE(entryNamed("gv1")->ifMtu, 9000);
+        QCOMPARE(ipText(entryNamed("gv1")->ifMask), QString("255.255.0.0"));
 
         g_ifList[0].cameras.push_back(new CamInfo{});
         findinterface(AF_INET);

@@ -1,3 +1,4 @@
+# testnet: --ifaces 2 --cams 0
 # Two physical interfaces.
-iface eth0 192.168.1.5/24
-iface eth1 172.16.5.5/16 9000
+iface 0 192.168.1.5/24
+iface 1 172.16.5.5/16 9000

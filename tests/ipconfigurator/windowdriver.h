@@ -1,0 +1,65 @@
+// Drives the configurator window in tests as a user would: waits for its tasks, clicks tree
+// rows and buttons, fills address editors, and answers the message boxes that pop up.
+#pragma once
+
+#include "widget.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class WindowDriver : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Makes and shows the window, which starts discovering at once.
+    WindowDriver();
+    ~WindowDriver() override;
+
+    Widget* window() const { return m_window.get(); }
+    template <typename T> T* child(const char* name) const
+    {
+        return m_window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    // True once the running task has ended and its progress dialog is hidden.
+    bool waitIdle(int timeoutMs = 60000);
+    QTreeWidget* tree() const;
+    QStringList rootTexts() const;
+    QStringList cameraTexts(int root) const;
+    QTreeWidgetItem* root(int i) const;
+    QTreeWidgetItem* cameraRow(int root, const QString& ipText) const;
+    void clickRow(QTreeWidgetItem* item, int column);
+    void clickButton(const char* name);
+    QString text(const char* labelOrEdit) const;
+    QString styleOf(const char* name) const;
+    bool enabled(const char* name) const;
+    bool shown(const char* name) const;
+    bool checked(const char* checkBox) const;
+    void clickCheckBox(const char* name);
+    QString address(const char* editor) const;
+    void setAddress(const char* editor, const char* dotted);
+    void clearOctet(const char* editor, int octet);
+
+    // Every message box seen, as "title: text"; boxes with a Yes button are answered Yes,
+    // the others closed with OK.
+    QStringList boxes() const { return m_boxes; }
+    void clearBoxes() { m_boxes.clear(); }
+    // Values the progress bar went through (0 left out), in order.
+    QList<int> progress() const { return m_progress; }
+    void clearProgress() { m_progress.clear(); }
+
+private:
+    void answerBoxes();
+
+    std::unique_ptr<Widget> m_window;
+    QTimer m_boxTimer;
+    QStringList m_boxes;
+    QList<int> m_progress;
+};
