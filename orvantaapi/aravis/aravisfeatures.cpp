@@ -43,9 +43,8 @@ std::vector<FeatureAlias> featureAliases(const std::string& name)
 
 bool isStreamGeometryNode(const std::string& node)
 {
-    static const char* const names[] = {"Width",        "Height",
-                                        "OffsetX",      "OffsetY",
-                                        "PixelFormat",  "BinningHorizontal",
+    static const char* const names[] = {"Width",          "Height",      "OffsetX",
+                                        "OffsetY",        "PixelFormat", "BinningHorizontal",
                                         "BinningVertical"};
     for (const char* n : names)
         if (node == n)

@@ -4,12 +4,18 @@
 #define ORVANTA_ARAVISFEATURES_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvanta {
 
 struct FeatureAlias
 {
+    FeatureAlias(std::string n, double scale = 1, std::string sel = {}, std::string entry = {})
+        : node(std::move(n)), floatScale(scale), selector(std::move(sel)),
+          selectorEntry(std::move(entry))
+    {}
+
     std::string node;
     // Integer feature calls on a float node read value x scale and write value / scale
     // (gain in tenths of a dB, colour ratios with 1.0 as 1024).

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <cstring>
+#include <memory>
 
 namespace orvanta {
 
@@ -139,8 +139,7 @@ int arvNodeInfo(ArvGcNode* node, const std::string& name, NodeInfo& out)
     if (ArvGcFeatureNode* f = feature(node)) {
         const char* display = arv_gc_feature_node_get_display_name(f);
         copyText(display ? display : name.c_str(), out.displayName, sizeof out.displayName);
-        copyText(arv_gc_feature_node_get_description(f), out.description,
-                 sizeof out.description);
+        copyText(arv_gc_feature_node_get_description(f), out.description, sizeof out.description);
     }
     if (out.type == ORVANTA_NODE_FLOAT)
         copyText(arv_gc_float_get_unit(ARV_GC_FLOAT(node)), out.unit, sizeof out.unit);
@@ -154,8 +153,7 @@ int arvChildren(ArvGcNode* node, std::vector<std::string>& names)
     names.clear();
     if (!ARV_IS_GC_CATEGORY(node))
         return ORVANTA_OK; // a leaf has no children
-    for (const GSList* it = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); it;
-         it = it->next)
+    for (const GSList* it = arv_gc_category_get_features(ARV_GC_CATEGORY(node)); it; it = it->next)
         names.emplace_back(static_cast<const char*>(it->data));
     return ORVANTA_OK;
 }

@@ -44,7 +44,10 @@ AravisStream::~AravisStream()
 
 void AravisStream::release(std::shared_ptr<AravisStream> stream)
 {
-    if (stream && stream.use_count() == 1 && stream->onStreamThread())
+    if (!stream)
+        return;
+    stream->silence();
+    if (stream.use_count() == 1 && stream->onStreamThread())
         std::thread([s = std::move(stream)]() mutable { s.reset(); }).detach();
 }
 
@@ -93,8 +96,8 @@ void AravisStream::onBuffer()
         arv_stream_push_buffer(stream, buffer);
         return;
     }
-    const size_t bytes =
-        size_t(image.width) * size_t(image.height) * size_t(imageBitsPerPixel(image.pixelFormat) / 8);
+    const size_t bytes = size_t(image.width) * size_t(image.height) *
+                         size_t(imageBitsPerPixel(image.pixelFormat) / 8);
     image.size = bytes;
     const guint64 timestamp = arv_buffer_get_system_timestamp(buffer);
     if (firstTimestamp_ == 0)
@@ -150,8 +153,7 @@ void AravisStream::serveGrab(const uint8_t* data, size_t size, int width, int he
     for (GrabRequest* r : grabs_) {
         OImageFrame& f = *r->frame;
         r->done = true;
-        if ((f.rawData && size > r->capacity.raw) ||
-            (f.mono8Data && pixels > r->capacity.mono8) ||
+        if ((f.rawData && size > r->capacity.raw) || (f.mono8Data && pixels > r->capacity.mono8) ||
             (r->rgb && pixels * 3 > r->capacity.rgb)) {
             r->status = ORVANTA_ERR_BAD_ARGUMENT; // the frame would not fit the caller's buffers
             continue;

@@ -48,7 +48,8 @@ public:
     uint64_t deliveredFrames() const { return delivered_; }
     uint64_t incompleteFrames() const { return incomplete_; }
 
-    // Ends the last reference to a stream off its own thread.
+    // Silences the stream and drops the caller's reference; the last one is dropped off the
+    // stream's own thread.
     static void release(std::shared_ptr<AravisStream> stream);
 
 private:

@@ -30,7 +30,8 @@ const char* defaultBackends()
     if (!dladdr(reinterpret_cast<void*>(&defaultBackends), &where) || !where.dli_fname ||
         !realpath(where.dli_fname, file))
         return "simulated";
-    if (realpath(ORVANTA_BUILD_TREE, tree) && std::string(file).rfind(std::string(tree) + "/", 0) == 0)
+    if (realpath(ORVANTA_BUILD_TREE, tree) &&
+        std::string(file).rfind(std::string(tree) + "/", 0) == 0)
         return "simulated";
 #endif
     return "both";
