@@ -67,12 +67,13 @@ int intFeatureRange(OrvantaHandle h, const char* node, int* minimum, int* maximu
     });
 }
 
+// A camera without the auto node has the manual value only: auto reads as off.
 int getAuto(Device& d, const char* node, bool& on)
 {
     std::string entry;
     int rc = featureStatus(d.getString(Scope::Feature, node, entry));
-    on = entry != "Off";
-    return rc;
+    on = rc == ORVANTA_OK && entry != "Off";
+    return rc == ORVANTA_ERR_NOT_SUPPORTED ? int(ORVANTA_OK) : rc;
 }
 
 // Switching auto off comes first so that the manual value can then be written.
@@ -80,7 +81,8 @@ int setWithAuto(Device& d, const char* autoNode, bool autoOn, const std::functio
 {
     if (autoOn)
         return featureStatus(d.setEnum(Scope::Feature, autoNode, "Continuous"));
-    if (int rc = featureStatus(d.setEnum(Scope::Feature, autoNode, "Off")))
+    const int rc = featureStatus(d.setEnum(Scope::Feature, autoNode, "Off"));
+    if (rc != ORVANTA_OK && rc != ORVANTA_ERR_NOT_SUPPORTED)
         return rc;
     return featureStatus(setValue());
 }

@@ -1,5 +1,7 @@
 #include "library.h"
 
+#include "realbackend.h"
+
 #include <cstdlib>
 
 namespace orvanta {
@@ -23,13 +25,17 @@ int Library::init()
     std::lock_guard<std::mutex> lock(mutex_);
     if (initialized_)
         return ORVANTA_OK;
-    // ORVANTA_BACKENDS: "simulated" (default), "real" or "both". Only the simulated cameras
-    // exist in this build, so "real" gives no cameras.
-    const std::string backends = envOr("ORVANTA_BACKENDS", "simulated");
+    // ORVANTA_BACKENDS: "simulated", "real" or "both"; see defaultBackends() when unset. A
+    // build without the real-camera backend gives no cameras for "real".
+    const std::string backends = envOr("ORVANTA_BACKENDS", defaultBackends());
     sim_ = std::make_shared<SimBackend>(backends == "simulated" || backends == "both"
                                             ? envOr("ORVANTA_SIM_CAMERAS", "color:1,mono:1")
                                             : "");
-    backends_ = {sim_};
+    backends_.clear();
+    if (backends == "real" || backends == "both")
+        if (auto real = makeRealBackend())
+            backends_.push_back(real); // real cameras are listed first
+    backends_.push_back(sim_);
     initialized_ = true;
     return ORVANTA_OK;
 }

@@ -200,7 +200,7 @@ SimCamera::~SimCamera()
 
 std::string SimCamera::displayName() const
 {
-    return kind_.model + " (" + serial_ + ")";
+    return "Simulated " + kind_.model + " (" + serial_ + ")"; // never mistaken for a real camera
 }
 
 void SimCamera::buildNodes()
