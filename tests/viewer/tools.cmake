@@ -26,3 +26,6 @@ orvanta_viewer_test(tst_accessregister tst_accessregister.cpp)
 orvanta_sdk_spy(tst_accessregister)
 target_compile_definitions(tst_tools PRIVATE
     ORVANTA_SDK_HEADER="${PROJECT_SOURCE_DIR}/viewer/sdk/OrvantaAPI.h")
+
+orvanta_viewer_test(tst_tools_window tst_tools_window.cpp)
+set_tests_properties(tst_tools_window PROPERTIES TIMEOUT 300)

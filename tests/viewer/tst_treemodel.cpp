@@ -81,6 +81,8 @@ private slots:
 
 void TstTreeModel::initTestCase()
 {
+    // Simulated cameras only, added by each test: nothing is discovered on a network.
+    qputenv("ORVANTA_BACKENDS", "simulated");
     qputenv("ORVANTA_SIM_CAMERAS", "");
     qRegisterMetaType<Qt::Orientation>();
     QCOMPARE(OrvantaInit(), int(ORVANTA_OK));

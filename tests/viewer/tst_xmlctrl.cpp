@@ -82,6 +82,8 @@ private:
 
 void TstXmlCtrl::initTestCase()
 {
+    // Simulated cameras only, added by each test: nothing is discovered on a network.
+    qputenv("ORVANTA_BACKENDS", "simulated");
     qputenv("ORVANTA_SIM_CAMERAS", "");
     QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
 }
