@@ -1,9 +1,12 @@
-# Camera control dock: the 64-bit spin box, the dock against simulated cameras, the ROI preview.
+# Camera control dock: the 64-bit spin box, the dock against simulated cameras, the ROI
+# preview, and the dock inside the main window while streaming. Simulated cameras only.
 orvanta_viewer_test(tst_qlonglongspinbox ${CMAKE_CURRENT_LIST_DIR}/tst_qlonglongspinbox.cpp)
-orvanta_viewer_test(tst_cameractrl ${CMAKE_CURRENT_LIST_DIR}/tst_cameractrl.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/tst_cameractrl_support.h)
-orvanta_viewer_test(tst_roipreview ${CMAKE_CURRENT_LIST_DIR}/tst_roipreview.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/tst_cameractrl_support.h)
+foreach(_t cameractrl roipreview cameractrl_stream)
+    orvanta_viewer_test(tst_${_t} ${CMAKE_CURRENT_LIST_DIR}/tst_${_t}.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/tst_cameractrl_support.h)
+    set_property(TEST tst_${_t} APPEND PROPERTY ENVIRONMENT "ORVANTA_BACKENDS=simulated")
+    set_tests_properties(tst_${_t} PROPERTIES TIMEOUT 300)
+endforeach()
 # The save options are read by another thread and the preview worker runs on its own.
 orvanta_tsan_test(tst_cameractrl tst_cameractrl)
 orvanta_tsan_test(tst_roipreview tst_roipreview)

@@ -10,9 +10,11 @@
 #include "sdk/OrvantaAPI.h"
 #include "sdk/OrvantaSimControl.h"
 
-// Starts the SDK with no simulated camera; the tests plug the kinds they need.
+// Starts the SDK with simulated cameras only (no real-camera discovery on the network) and
+// none of them plugged; the tests plug the kinds they need.
 inline void initSdkWithoutCameras()
 {
+    qputenv("ORVANTA_BACKENDS", "simulated");
     qputenv("ORVANTA_SIM_CAMERAS", "");
     QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
 }
