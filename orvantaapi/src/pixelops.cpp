@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifdef ORVANTA_HAVE_OPENCV
+#include <opencv2/imgproc.hpp>
+#endif
+
 // The hot loops are written so that the compiler vectorises them; on x86 they are also built
 // for AVX2 and picked at load time.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) &&                             \
@@ -85,6 +89,20 @@ ORVANTA_CLONES void rowBG(const uint8_t* __restrict up, const uint8_t* __restric
 } // namespace
 
 void demosaicGR8(const uint8_t* mosaic, int width, int height, uint8_t* rgb)
+{
+#ifdef ORVANTA_HAVE_OPENCV
+    if (width >= 8 && height >= 8) {
+        // OpenCV names the pattern after the second row's pixels: GenICam GR is its GB.
+        const cv::Mat in(height, width, CV_8UC1, const_cast<uint8_t*>(mosaic));
+        cv::Mat out(height, width, CV_8UC3, rgb);
+        cv::cvtColor(in, out, cv::COLOR_BayerGB2RGB);
+        return;
+    }
+#endif
+    demosaicGR8Bilinear(mosaic, width, height, rgb);
+}
+
+void demosaicGR8Bilinear(const uint8_t* mosaic, int width, int height, uint8_t* rgb)
 {
     if (width < 2 || height < 2) {
         greyToRgb(mosaic, size_t(width > 0 ? width : 0) * size_t(height > 0 ? height : 0), rgb);

@@ -57,13 +57,13 @@ std::vector<uint8_t> flatMosaic(int w, int h, uint8_t r, uint8_t g, uint8_t b)
 
 } // namespace
 
-TEST(Demosaic, FlatColourComesBackExactlyAndRandomMosaicsMatchTheReference)
+TEST(Demosaic, OwnBilinearMatchesTheReferenceEverywhere)
 {
     for (int w : {2, 5, 6, 7, 8, 33, 64}) {
         for (int h : {2, 3, 8, 17}) {
             auto flat = flatMosaic(w, h, 200, 100, 30);
             std::vector<uint8_t> rgb(size_t(w) * h * 3);
-            demosaicGR8(flat.data(), w, h, rgb.data());
+            demosaicGR8Bilinear(flat.data(), w, h, rgb.data());
             for (size_t i = 0; i < rgb.size(); i += 3)
                 ASSERT_TRUE(rgb[i] == 200 && rgb[i + 1] == 100 && rgb[i + 2] == 30)
                     << w << "x" << h << " pixel " << i / 3;
@@ -72,8 +72,35 @@ TEST(Demosaic, FlatColourComesBackExactlyAndRandomMosaicsMatchTheReference)
             std::vector<uint8_t> noise(size_t(w) * h);
             for (auto& v : noise)
                 v = uint8_t(rng());
-            demosaicGR8(noise.data(), w, h, rgb.data());
+            demosaicGR8Bilinear(noise.data(), w, h, rgb.data());
             ASSERT_EQ(rgb, referenceDemosaic(noise, w, h)) << w << "x" << h;
+        }
+    }
+}
+
+TEST(Demosaic, SdkDemosaicKeepsFlatColoursAndMatchesTheReferenceInside)
+{
+    for (int w : {8, 40, 64}) {
+        for (int h : {8, 17, 32}) {
+            auto flat = flatMosaic(w, h, 10, 220, 140);
+            std::vector<uint8_t> rgb(size_t(w) * h * 3);
+            demosaicGR8(flat.data(), w, h, rgb.data());
+            for (size_t i = 0; i < rgb.size(); i += 3)
+                ASSERT_TRUE(rgb[i] == 10 && rgb[i + 1] == 220 && rgb[i + 2] == 140)
+                    << w << "x" << h << " pixel " << i / 3;
+
+            std::mt19937 rng(unsigned(w * 7 + h));
+            std::vector<uint8_t> noise(size_t(w) * h);
+            for (auto& v : noise)
+                v = uint8_t(rng());
+            demosaicGR8(noise.data(), w, h, rgb.data());
+            const auto ref = referenceDemosaic(noise, w, h);
+            for (int y = 1; y + 1 < h; ++y)
+                for (int x = 1; x + 1 < w; ++x)
+                    for (int c = 0; c < 3; ++c) {
+                        const size_t i = (size_t(y) * w + x) * 3 + c;
+                        ASSERT_EQ(rgb[i], ref[i]) << w << "x" << h << " at " << x << "," << y;
+                    }
         }
     }
 }
