@@ -139,8 +139,10 @@ void NamespaceCamera::Serve(const std::string& ns, std::promise<void>& ready)
             newMask = m_camera.Mask();
         }
         if (newIp != ip) { // FORCEIP: the camera moves to its new address
-            addresses.Add(newIp, newMask);
+            // Old one first: removing a primary address also drops the secondaries of its
+            // subnet, which the new one would be.
             addresses.Remove(ip, mask);
+            addresses.Add(newIp, newMask);
             ip = newIp;
             mask = newMask;
         }

@@ -43,9 +43,10 @@ void WindowDriver::answerBoxes()
             continue;
         }
         m_boxes.append(box->windowTitle() + QStringLiteral(": ") + box->text());
-        QAbstractButton* answer = box->button(QMessageBox::Yes);
-        if (!answer) {
-            answer = box->button(QMessageBox::Ok);
+        QAbstractButton* answer = box->button(QMessageBox::Ok);
+        if (box->button(QMessageBox::Yes)) {
+            answer = box->button(m_nextAnswer);
+            m_nextAnswer = QMessageBox::Yes;
         }
         answer->click();
     }
@@ -134,6 +135,13 @@ QString WindowDriver::text(const char* name) const
         return edit->text();
     }
     return QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+}
+
+void WindowDriver::setText(const char* edit, const QString& text)
+{
+    auto* line = child<QLineEdit>(edit);
+    QVERIFY(line && line->isEnabled());
+    line->setText(text);
 }
 
 QString WindowDriver::styleOf(const char* name) const

@@ -4,6 +4,7 @@
 
 #include "widget.h"
 
+#include <QMessageBox>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -38,6 +39,7 @@ public:
     void clickRow(QTreeWidgetItem* item, int column);
     void clickButton(const char* name);
     QString text(const char* labelOrEdit) const;
+    void setText(const char* edit, const QString& text);
     QString styleOf(const char* name) const;
     bool enabled(const char* name) const;
     bool shown(const char* name) const;
@@ -50,6 +52,8 @@ public:
     // Every message box seen, as "title: text"; boxes with a Yes button are answered Yes,
     // the others closed with OK.
     QStringList boxes() const { return m_boxes; }
+    // The next box with Yes and No buttons is answered with `answer` instead of Yes.
+    void answerNextQuestion(QMessageBox::StandardButton answer) { m_nextAnswer = answer; }
     void clearBoxes() { m_boxes.clear(); }
     // Values the progress bar went through (0 left out), in order.
     QList<int> progress() const { return m_progress; }
@@ -61,5 +65,6 @@ private:
     std::unique_ptr<Widget> m_window;
     QTimer m_boxTimer;
     QStringList m_boxes;
+    QMessageBox::StandardButton m_nextAnswer = QMessageBox::Yes;
     QList<int> m_progress;
 };
