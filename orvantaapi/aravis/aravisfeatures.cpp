@@ -30,6 +30,7 @@ std::vector<FeatureAlias> featureAliases(const std::string& name)
         {"SensorWidth", {{"SensorWidth"}, {"WidthMax"}}},
         {"SensorHeight", {{"SensorHeight"}, {"HeightMax"}}},
         {"DeviceVersion", {{"DeviceVersion"}, {"DeviceFirmwareVersion"}}},
+        {"DeviceSerialNumber", {{"DeviceSerialNumber"}, {"DeviceID"}}},
         {"TriggerDelay", {{"TriggerDelay"}, {"TriggerDelayAbs"}}},
         // The simulated cameras' trigger kinds; real cameras select what the trigger starts.
         {"TriggerType", {{"TriggerSelector"}}},
