@@ -1,0 +1,151 @@
+// The real-camera backend against Aravis's networked fake camera in a camera namespace of the
+// test network (tools/netns/testnet.sh): discovery, streaming, software trigger and unplugging.
+#include "OrvantaAPI.h"
+#include "fakegvcamera.h"
+#include "privatenet.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+std::string env(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::set<std::string> words(const std::string& text)
+{
+    std::istringstream in(text);
+    std::set<std::string> out;
+    for (std::string w; in >> w;)
+        out.insert(w);
+    return out;
+}
+
+struct IsolationCheck : ::testing::Environment
+{
+    void SetUp() override
+    {
+        if (env("TESTNET_HOST_NS").empty()) {
+            std::fprintf(stderr, "refusing to run outside tools/netns/testnet.sh\n");
+            std::exit(2);
+        }
+        privatenet::requireIsolation(words(env("TESTNET_HOST_IFACES")));
+    }
+};
+const auto* const kIsolation = ::testing::AddGlobalTestEnvironment(new IsolationCheck);
+
+template <class Pred> bool waitFor(Pred pred, int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::atomic<int> g_frames{0};
+void countFrame(OImageFrame*)
+{
+    ++g_frames;
+}
+
+int cameraCount()
+{
+    int n = -1;
+    OrvantaNumberOfCameras(&n);
+    return n;
+}
+
+class NetworkedFake : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("ORVANTA_BACKENDS", "real", 1);
+        setenv("ORVANTA_ARAVIS_INTERFACES", "GigEVision", 1);
+        setenv("ORVANTA_ARAVIS_REFRESH_MS", "300", 1);
+        camera_ = std::make_unique<FakeGvCamera>(*words(env("TESTNET_CAM_NS")).begin(), "GV01");
+        ASSERT_TRUE(camera_->running());
+        ASSERT_EQ(OrvantaInit(), ORVANTA_OK);
+        ASSERT_TRUE(waitFor([] { return cameraCount() == 1; }, 15000));
+        char id[ORVANTA_TEXT_SIZE] = {};
+        ASSERT_EQ(OrvantaGetCameraID(0, id), ORVANTA_OK);
+        ASSERT_EQ(OrvantaOpenCamera(id, &h_), ORVANTA_OK) << id;
+        g_frames = 0;
+    }
+    void TearDown() override { OrvantaUninit(); }
+
+    std::unique_ptr<FakeGvCamera> camera_;
+    OrvantaHandle h_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(NetworkedFake, ListedStreamsAndGrabs)
+{
+    char name[ORVANTA_TEXT_SIZE] = {};
+    ASSERT_EQ(OrvantaGetDisplayName(0, name), ORVANTA_OK);
+    EXPECT_NE(std::string(name).find("GV01"), std::string::npos) << name;
+    ASSERT_EQ(OrvantaStartAcquisition(h_, countFrame), ORVANTA_OK);
+    EXPECT_TRUE(waitFor([] { return g_frames >= 10; }, 15000)) << g_frames;
+    OSizeInfo s{};
+    ASSERT_EQ(OrvantaGetSizeInfo(h_, &s), ORVANTA_OK);
+    std::vector<unsigned char> raw(size_t(s.maxWidth) * s.maxHeight * 2);
+    OImageFrame frame{};
+    frame.rawData = raw.data();
+    EXPECT_EQ(OrvantaGrabRAWData(h_, &frame, 5000), ORVANTA_OK);
+    EXPECT_EQ(frame.width, uint32_t(s.width));
+    ASSERT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
+    const int stopped = g_frames;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(g_frames, stopped);
+    EXPECT_EQ(OrvantaGrabRAWData(h_, &frame, 5000), ORVANTA_OK); // without a stream too
+}
+
+TEST_F(NetworkedFake, SoftwareTriggerDeliversOneFramePerTrigger)
+{
+    ASSERT_EQ(OrvantaSetTriggerEnable(h_, true), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetTriggerSourceStr(h_, "Software"), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(h_, countFrame), ORVANTA_OK);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(g_frames, 0);
+    for (int i = 1; i <= 3; ++i) {
+        ASSERT_EQ(OrvantaRunSoftwareTrigger(h_), ORVANTA_OK);
+        EXPECT_TRUE(waitFor([i] { return g_frames >= i; }, 5000)) << i;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(g_frames, i);
+    }
+    EXPECT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
+}
+
+TEST_F(NetworkedFake, UnpluggedCameraLeavesTheListAndFailsItsSession)
+{
+    ASSERT_EQ(OrvantaStartAcquisition(h_, countFrame), ORVANTA_OK);
+    EXPECT_TRUE(waitFor([] { return g_frames >= 3; }, 15000));
+    camera_->unplug();
+    EXPECT_TRUE(waitFor([] { return cameraCount() == 0; }, 10000));
+    // Calls on the session fail (the control channel times out or the loss was noticed).
+    EXPECT_TRUE(waitFor(
+        [this] {
+            NodeIntInfo w{};
+            return OrvantaGetNodeInt(h_, "Width", &w) != ORVANTA_OK;
+        },
+        15000));
+    const int frames = g_frames;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(g_frames, frames);
+    EXPECT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
+    EXPECT_EQ(OrvantaCloseCamera(h_), ORVANTA_OK);
+}
