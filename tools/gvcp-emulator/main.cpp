@@ -1,7 +1,7 @@
 // orvanta-gige-emulator: emulates one or more GigE Vision devices on UDP port 3956.
 //   orvanta-gige-emulator [--iface NAME] [--port N] [--log 1] --camera OPTIONS [--camera ...]
 // With --iface the devices' addresses are put on that interface (and moved on FORCEIP).
-// With --log every datagram received is printed as "rx <ip>:<port> <hex bytes>".
+// With --log every datagram received is printed as "rx <ip>:<port> <hex bytes> t=<us>".
 // Prints "ready" once every socket is bound; stops on SIGTERM or SIGINT.
 #include "CameraOptions.h"
 #include "EmulatedCamera.h"
@@ -157,7 +157,10 @@ private:
                     (from.ip >> 8) & 0xFF, from.ip & 0xFF, from.port);
         for (size_t i = 0; i < size; ++i)
             std::printf("%02x", data[i]);
-        std::printf("\n");
+        const auto us = std::chrono::duration_cast<std::chrono::microseconds>(
+                            emulator::Clock::now().time_since_epoch())
+                            .count();
+        std::printf(" t=%lld\n", static_cast<long long>(us));
         std::fflush(stdout);
     }
 

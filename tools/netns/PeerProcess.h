@@ -1,13 +1,15 @@
 // A program run as a network peer of a test (an emulated camera, a capture, another client),
-// usually inside a camera namespace through "ip netns exec". Its output is collected; the
-// process is stopped (SIGTERM, then SIGKILL) and reaped when the object goes.
+// usually inside a camera namespace through "ip netns exec". A reader thread collects its
+// output all the time, so a talkative peer never blocks on a full pipe. The process is
+// stopped (SIGTERM, then SIGKILL) and reaped when the object goes.
 #pragma once
 
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
-#include <poll.h>
+#include <mutex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -24,59 +26,55 @@ public:
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0)
             return;
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
         m_pid = ::fork();
         if (m_pid == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(out[1], STDERR_FILENO);
-            std::vector<char*> args;
-            for (const std::string& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
             ::execvp(args[0], args.data());
             ::_exit(127);
         }
         ::close(out[1]);
-        m_output = out[0];
+        m_reader = std::thread([this, fd = out[0]] { ReadAll(fd); });
     }
     ~PeerProcess()
     {
         Stop();
-        if (m_output >= 0)
-            ::close(m_output);
+        if (m_reader.joinable())
+            m_reader.join();
     }
     PeerProcess(const PeerProcess&) = delete;
     PeerProcess& operator=(const PeerProcess&) = delete;
 
-    // Reads output until `text` has appeared, the process ended or timeoutMs passed.
+    // True once `text` has appeared in the output; false when the output ended or timeoutMs
+    // passed first.
     bool WaitFor(const std::string& text, int timeoutMs = 10000)
     {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (m_text.find(text) == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || !ReadSome(int(left.count())))
-                return false;
-        }
-        return true;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+            return m_text.find(text) != std::string::npos || m_ended;
+        }) && m_text.find(text) != std::string::npos;
     }
 
-    // Waits for the process to end by itself; its exit status, or -1 after timeoutMs.
+    // Waits for the process to end by itself: its exit status, or -1 after timeoutMs.
     int Wait(int timeoutMs = 30000)
     {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (m_pid > 0) {
-            ReadSome(20);
             int status = 0;
             if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
-                while (ReadSome(0)) {
-                }
+                if (m_reader.joinable())
+                    m_reader.join();
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
             if (std::chrono::steady_clock::now() > deadline)
                 return -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return -1;
     }
@@ -98,32 +96,38 @@ public:
         m_pid = -1;
     }
 
-    const std::string& Output()
+    std::string Output()
     {
-        while (ReadSome(0)) {
-        }
+        std::lock_guard<std::mutex> lock(m_mutex);
         return m_text;
     }
 
 private:
-    bool ReadSome(int timeoutMs)
+    void ReadAll(int fd)
     {
-        if (m_output < 0)
-            return false;
-        pollfd fd{m_output, POLLIN, 0};
-        if (::poll(&fd, 1, timeoutMs) <= 0)
-            return timeoutMs > 0 && m_pid > 0 && !(fd.revents & (POLLHUP | POLLERR));
         char buffer[4096];
-        const ssize_t n = ::read(m_output, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        m_text.append(buffer, size_t(n));
-        return true;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (n <= 0) {
+                m_ended = true;
+                m_changed.notify_all();
+                break;
+            }
+            m_text.append(buffer, size_t(n));
+            m_changed.notify_all();
+        }
+        ::close(fd);
     }
 
     pid_t m_pid = -1;
-    int m_output = -1;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
     std::string m_text;
+    bool m_ended = false;
+    std::thread m_reader;
 };
 
 // Runs argv inside namespace `ns`.
