@@ -20,7 +20,7 @@ endfunction()
 
 function(configurator_set_env testname)
     set_tests_properties(${testname} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_DISABLE_STACK_DUMP=1;${ARGN}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_DISABLE_STACK_DUMP=1;LSAN_OPTIONS=suppressions=${_ipc_tests}/configurator-lsan.supp;${ARGN}")
 endfunction()
 
 # configurator_netns_test(testname program network [test functions...]): runs the program with
@@ -37,6 +37,11 @@ configurator_test_program(tst_configurator_ipctrl ${_ipc_tests}/tst_ipctrl.cpp)
 add_test(NAME configurator_ipctrl COMMAND tst_configurator_ipctrl)
 set_tests_properties(configurator_ipctrl PROPERTIES LABELS "configurator;gui")
 configurator_set_env(configurator_ipctrl)
+
+configurator_test_program(tst_configurator_ipaddress ${_ipc_tests}/tst_ipaddress.cpp)
+add_test(NAME configurator_ipaddress COMMAND tst_configurator_ipaddress)
+set_tests_properties(configurator_ipaddress PROPERTIES LABELS "configurator;gui")
+configurator_set_env(configurator_ipaddress)
 
 configurator_test_program(tst_configurator_interfaces ${_ipc_tests}/tst_findinterface.cpp)
 configurator_netns_test(configurator_interfaces_one_physical tst_configurator_interfaces

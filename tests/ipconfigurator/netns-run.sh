@@ -11,8 +11,9 @@
 #   iface I CIDR [MTU]       host interface gv<I> gets CIDR (instead of its default) and MTU
 #   addr I CIDR              one more address (IPv4 or IPv6) on gv<I>
 #   virtual I                gv<I> is listed under /sys/devices/virtual/net
-#   camera I K CIDR [ARGS]   camera namespace K behind gv<I> gets CIDR and runs the camera
-#                            emulator with ARGS
+#   camera I K ARGS...       camera namespace K behind gv<I> runs the camera emulator
+#                            ($ORVANTA_CAMERA_EMULATOR) with ARGS; it puts the address of
+#                            each emulated device on the namespace's interface itself
 #
 # PROGRAM runs in the host namespace with /sys/devices/virtual/net masked, so that the veth
 # interfaces count as physical ones. Exit status: PROGRAM's; 77 when the network cannot be made.
@@ -56,16 +57,23 @@ camera_ns() { # I K
     echo "${all[$2]}"
 }
 
-camera() { # I K CIDR [emulator arguments...]
+camera() { # I K emulator-arguments...
     local ns
     ns=$(camera_ns "$1" "$2")
-    ip -n "$ns" addr add "$3" brd + dev "$TESTNET_CAM_IFACE"
-    shift 3
-    start_emulator "$ns" "$@"
-}
-
-start_emulator() { # NAMESPACE [emulator arguments...]
-    echo "netns-run.sh: no camera emulator given (ORVANTA_CAMERA_EMULATOR)" >&2
+    shift 2
+    [ -x "${ORVANTA_CAMERA_EMULATOR:-}" ] || {
+        echo "netns-run.sh: ORVANTA_CAMERA_EMULATOR does not name the emulator program" >&2
+        exit 1
+    }
+    # Stopped with its namespace when the test network is taken down.
+    ip netns exec "$ns" "$ORVANTA_CAMERA_EMULATOR" --iface "$TESTNET_CAM_IFACE" "$@" \
+        >"/tmp/$ns.emulator.log" 2>&1 &
+    for _ in $(seq 100); do
+        grep -q ready "/tmp/$ns.emulator.log" 2>/dev/null && return
+        sleep 0.05
+    done
+    echo "netns-run.sh: the emulator in $ns did not start:" >&2
+    cat "/tmp/$ns.emulator.log" >&2
     exit 1
 }
 
