@@ -189,6 +189,11 @@ SimCamera::SimCamera(const SimKind& kind, const std::string& id, int serial)
     buildNodes();
     updateRanges();
     userSets_["Default"] = captureUserSet();
+    std::unique_lock<std::mutex> lock;
+    const NonVolatile& memory = nonVolatile(lock)[id_];
+    for (const auto& set : memory.sets)
+        userSets_[set.first] = set.second;
+    nodes_.forceEnum("UserSetDefaultSelector", memory.powerOn);
 }
 
 SimCamera::~SimCamera()
@@ -363,9 +368,29 @@ int SimCamera::guardWrite(const Node& n) const
     return ORVANTA_OK;
 }
 
+std::map<std::string, SimCamera::NonVolatile>&
+SimCamera::nonVolatile(std::unique_lock<std::mutex>& lock)
+{
+    static std::mutex mutex;
+    static std::map<std::string, NonVolatile> memory;
+    lock = std::unique_lock<std::mutex>(mutex);
+    return memory;
+}
+
+void SimCamera::storeNonVolatile()
+{
+    std::unique_lock<std::mutex> lock;
+    NonVolatile& memory = nonVolatile(lock)[id_];
+    memory.powerOn = nodes_.feature("UserSetDefaultSelector")->currentEntry();
+    memory.sets = userSets_;
+    memory.sets.erase("Default"); // the factory set belongs to the firmware
+}
+
 void SimCamera::onChanged(const Node& n)
 {
     tones_.reset();
+    if (n.name == "UserSetDefaultSelector")
+        storeNonVolatile();
     if (n.name == "BalanceWhiteAuto" && n.currentEntry() != "Off") {
         balanceWhite();
         if (n.currentEntry() == "Once")
@@ -537,6 +562,7 @@ int SimCamera::saveSelectedUserSet()
     if (selected == "Default")
         return ORVANTA_ERR_READ_ONLY; // the factory set is fixed
     userSets_[selected] = captureUserSet();
+    storeNonVolatile();
     return ORVANTA_OK;
 }
 

@@ -100,6 +100,15 @@ private:
         std::string s;
     };
     using UserSet = std::map<std::string, SavedValue>;
+    // What a camera keeps over power cycles: the saved user sets and the power-on choice. Kept
+    // per camera ID for the life of the process, so it also survives OrvantaUninit.
+    struct NonVolatile
+    {
+        std::map<std::string, UserSet> sets;
+        std::string powerOn = "Default";
+    };
+    static std::map<std::string, NonVolatile>& nonVolatile(std::unique_lock<std::mutex>& lock);
+    void storeNonVolatile();
 
     void buildNodes();
     int guardWrite(const Node& n) const;

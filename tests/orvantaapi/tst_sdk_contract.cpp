@@ -590,6 +590,16 @@ TEST_F(SdkContract, UserSetsSaveLoadAndApplyAtPowerOn)
     EXPECT_EQ(contrast, 300);
     OrvantaGetNodeString(h, "UserSetDefaultSelector", text);
     EXPECT_STREQ(text, "UserSet1");
+
+    // Saved sets and the power-on choice stay with the camera for the process's life.
+    OrvantaUninit();
+    ASSERT_EQ(OrvantaInit(), ORVANTA_OK);
+    ASSERT_EQ(cameraId(0), id);
+    ASSERT_EQ(OrvantaOpenCamera(id.c_str(), &h), ORVANTA_OK);
+    OrvantaGetContrast(h, &contrast);
+    EXPECT_EQ(contrast, 300);
+    // Back to factory power-on for the tests that follow.
+    ASSERT_EQ(OrvantaSetNodeEnum(h, "UserSetDefaultSelector", "Default"), ORVANTA_OK);
 }
 
 TEST_F(SdkContract, ResetHidesTheCameraThenItReturnsAtPowerOn)
