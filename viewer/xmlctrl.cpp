@@ -174,52 +174,43 @@ void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
 
 // Each show* reads the node's value into the editor; a failed read disables the editor and
 // keeps the previous text. They return whether the editor ended up enabled.
-bool XMLCtrl::showIntegerNode(const QString& name, bool editable)
+bool XMLCtrl::showLineValue(int readStatus, const QString& text, bool editable)
 {
-    NodeIntInfo value = {};
-    if (OrvantaGetNodeInt(m_hCamera, name.toUtf8().constData(), &value) != ORVANTA_OK) {
+    if (readStatus != ORVANTA_OK) {
         ui->edXMLValue->setEnabled(false);
         return false;
     }
     ui->edXMLValue->setEnabled(editable);
-    ui->edXMLValue->setText(integerText(name, value.value));
+    ui->edXMLValue->setText(text);
     return editable;
+}
+
+bool XMLCtrl::showIntegerNode(const QString& name, bool editable)
+{
+    NodeIntInfo value = {};
+    const int status = OrvantaGetNodeInt(m_hCamera, name.toUtf8().constData(), &value);
+    return showLineValue(status, integerText(name, value.value), editable);
 }
 
 bool XMLCtrl::showFloatNode(const QByteArray& name, bool editable)
 {
     NodeFloatInfo value = {0, 0, 0, 0.001};
-    if (OrvantaGetNodeFloat(m_hCamera, name.constData(), &value) != ORVANTA_OK) {
-        ui->edXMLValue->setEnabled(false);
-        return false;
-    }
-    ui->edXMLValue->setEnabled(editable);
-    ui->edXMLValue->setText(QString::number(value.value, 'g', 6));
-    return editable;
+    const int status = OrvantaGetNodeFloat(m_hCamera, name.constData(), &value);
+    return showLineValue(status, QString::number(value.value, 'g', 6), editable);
 }
 
 bool XMLCtrl::showStringNode(const QByteArray& name, bool editable)
 {
     char buffer[ORVANTA_NODE_TEXT_SIZE] = {};
-    if (OrvantaGetNodeString(m_hCamera, name.constData(), buffer) != ORVANTA_OK) {
-        ui->edXMLValue->setEnabled(false);
-        return false;
-    }
-    ui->edXMLValue->setEnabled(editable);
-    ui->edXMLValue->setText(bufferText(buffer, sizeof buffer));
-    return editable;
+    const int status = OrvantaGetNodeString(m_hCamera, name.constData(), buffer);
+    return showLineValue(status, bufferText(buffer, sizeof buffer), editable);
 }
 
 bool XMLCtrl::showBooleanNode(const QByteArray& name, bool editable)
 {
     bool value = false;
-    if (OrvantaGetNodeBoolean(m_hCamera, name.constData(), &value) != ORVANTA_OK) {
-        ui->edXMLValue->setEnabled(false);
-        return false;
-    }
-    ui->edXMLValue->setEnabled(editable);
-    ui->edXMLValue->setText(value ? QStringLiteral("1") : QStringLiteral("0"));
-    return editable;
+    const int status = OrvantaGetNodeBoolean(m_hCamera, name.constData(), &value);
+    return showLineValue(status, value ? QStringLiteral("1") : QStringLiteral("0"), editable);
 }
 
 bool XMLCtrl::showEnumNode(const QByteArray& name, bool editable)

@@ -64,6 +64,7 @@ private slots:
     void on_btnXMLExcute_clicked();
 
 private:
+    bool showLineValue(int readStatus, const QString& text, bool editable);
     bool showIntegerNode(const QString& name, bool editable);
     bool showFloatNode(const QByteArray& name, bool editable);
     bool showStringNode(const QByteArray& name, bool editable);

@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "accessregister.h"
-#include "sdk/OrvantaSimControl.h"
 #include "sdkspy.h"
+#include "simcamera.h"
 
 namespace {
 constexpr quint32 kScratch = 0x20000; // free read-write register of the simulated cameras
@@ -31,7 +31,7 @@ private slots:
 private:
     void press(QWidget* focus, Qt::Key key);
 
-    char m_id[ORVANTA_TEXT_SIZE] = {};
+    std::unique_ptr<simtest::Camera> m_camera;
     OrvantaHandle m_handle = nullptr;
     std::unique_ptr<AccessRegister> m_dlg;
     QLineEdit* m_addr = nullptr;
@@ -40,10 +40,7 @@ private:
 
 void TstAccessRegister::initTestCase()
 {
-    // Simulated cameras only, added by each test: nothing is discovered on a network.
-    qputenv("ORVANTA_BACKENDS", "simulated");
-    qputenv("ORVANTA_SIM_CAMERAS", "");
-    QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
+    simtest::initSimulatedOnly();
 }
 
 void TstAccessRegister::cleanupTestCase()
@@ -54,8 +51,9 @@ void TstAccessRegister::cleanupTestCase()
 void TstAccessRegister::init()
 {
     SdkSpy::reset();
-    QCOMPARE(OrvantaSimPlugCamera("mono", m_id), int(ORVANTA_OK));
-    QCOMPARE(OrvantaOpenCamera(m_id, &m_handle), int(ORVANTA_OK));
+    m_camera = std::make_unique<simtest::Camera>("mono");
+    QVERIFY(m_camera->isOpen());
+    m_handle = m_camera->handle();
     m_dlg = std::make_unique<AccessRegister>(nullptr, m_handle);
     m_addr = m_dlg->findChild<QLineEdit*>(QStringLiteral("edAddr"));
     m_data = m_dlg->findChild<QLineEdit*>(QStringLiteral("edData"));
@@ -67,8 +65,7 @@ void TstAccessRegister::init()
 void TstAccessRegister::cleanup()
 {
     m_dlg.reset();
-    OrvantaCloseCamera(m_handle);
-    OrvantaSimUnplugCamera(m_id);
+    m_camera.reset();
 }
 
 void TstAccessRegister::press(QWidget* focus, Qt::Key key)

@@ -5,41 +5,14 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include "sdk/OrvantaSimControl.h"
 #include "sdkspy.h"
+#include "simcamera.h"
 #include "treeitem.h"
 #include "treemodel.h"
 #include "xmlctrl.h"
 
 namespace {
-// One simulated camera of a kind, plugged and opened for a test, closed and unplugged after.
-class SimCamera
-{
-public:
-    explicit SimCamera(const char* kind)
-    {
-        OrvantaSimPlugCamera(kind, m_id);
-        OrvantaOpenCamera(m_id, &m_handle);
-    }
-    ~SimCamera()
-    {
-        OrvantaCloseCamera(m_handle);
-        OrvantaSimUnplugCamera(m_id);
-    }
-    SimCamera(const SimCamera&) = delete;
-    SimCamera& operator=(const SimCamera&) = delete;
-
-    OrvantaHandle handle() const { return m_handle; }
-    void clearNodes() { QCOMPARE(OrvantaSimClearNodes(m_id), int(ORVANTA_OK)); }
-    void add(const char* parent, const QString& name, int type)
-    {
-        QCOMPARE(OrvantaSimAddNode(m_id, parent, name.toUtf8().constData(), type), int(ORVANTA_OK));
-    }
-
-private:
-    char m_id[ORVANTA_TEXT_SIZE] = {};
-    OrvantaHandle m_handle = nullptr;
-};
+using SimCamera = simtest::Camera;
 
 QStringList rowNames(const QAbstractItemModel& model, const QModelIndex& parent = {})
 {
@@ -81,11 +54,8 @@ private slots:
 
 void TstTreeModel::initTestCase()
 {
-    // Simulated cameras only, added by each test: nothing is discovered on a network.
-    qputenv("ORVANTA_BACKENDS", "simulated");
-    qputenv("ORVANTA_SIM_CAMERAS", "");
     qRegisterMetaType<Qt::Orientation>();
-    QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
+    simtest::initSimulatedOnly();
 }
 
 void TstTreeModel::cleanupTestCase()

@@ -7,8 +7,8 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include "sdk/OrvantaSimControl.h"
 #include "sdkspy.h"
+#include "simcamera.h"
 #include "treemodel.h"
 #include "xmlctrl.h"
 
@@ -64,7 +64,7 @@ private:
     void enter(const QString& text, Qt::Key key = Qt::Key_Enter);
     void addNode(const char* parent, const char* name, int type)
     {
-        QCOMPARE(OrvantaSimAddNode(m_id, parent, name, type), int(ORVANTA_OK));
+        m_camera->add(parent, QString::fromLatin1(name), type);
     }
     qint64 lastIntWrite() const
     {
@@ -72,7 +72,7 @@ private:
         return writes.isEmpty() ? -12345 : writes.last().second;
     }
 
-    char m_id[ORVANTA_TEXT_SIZE] = {};
+    std::unique_ptr<simtest::Camera> m_camera;
     OrvantaHandle m_handle = nullptr;
     std::unique_ptr<XMLCtrl> m_dock;
     QLineEdit* m_edit = nullptr;
@@ -82,10 +82,7 @@ private:
 
 void TstXmlCtrl::initTestCase()
 {
-    // Simulated cameras only, added by each test: nothing is discovered on a network.
-    qputenv("ORVANTA_BACKENDS", "simulated");
-    qputenv("ORVANTA_SIM_CAMERAS", "");
-    QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
+    simtest::initSimulatedOnly();
 }
 
 void TstXmlCtrl::cleanupTestCase()
@@ -96,8 +93,9 @@ void TstXmlCtrl::cleanupTestCase()
 void TstXmlCtrl::init()
 {
     SdkSpy::reset();
-    QCOMPARE(OrvantaSimPlugCamera("color", m_id), int(ORVANTA_OK));
-    QCOMPARE(OrvantaOpenCamera(m_id, &m_handle), int(ORVANTA_OK));
+    m_camera = std::make_unique<simtest::Camera>("color");
+    QVERIFY(m_camera->isOpen());
+    m_handle = m_camera->handle();
     m_dock = std::make_unique<XMLCtrl>();
     m_edit = m_dock->findChild<QLineEdit*>(QStringLiteral("edXMLValue"));
     m_combo = m_dock->findChild<QComboBox*>(QStringLiteral("cmbXMLValue"));
@@ -111,8 +109,7 @@ void TstXmlCtrl::init()
 void TstXmlCtrl::cleanup()
 {
     m_dock.reset();
-    OrvantaCloseCamera(m_handle);
-    OrvantaSimUnplugCamera(m_id);
+    m_camera.reset();
 }
 
 void TstXmlCtrl::select(const QString& name)
