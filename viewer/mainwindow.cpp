@@ -522,7 +522,11 @@ void MainWindow::callback_imgrecv(OImageFrame* frame)
         emit w->sigStatusBar(1, rate.fps, rate.megabytesPerSecond);
     }
     const quint64 count = ++w->m_recvCount;
-    emit w->sigStatusBar(0, double(count), 0);
+    // One count update in flight at a time: at thousands of frames a second the GUI thread
+    // would otherwise fall behind on label updates. The slot shows the newest count.
+    if (!w->m_countUpdatePending.exchange(true)) {
+        emit w->sigStatusBar(0, double(count), 0);
+    }
     w->m_frames->push(frame);
 }
 
@@ -609,8 +613,12 @@ void MainWindow::showRate(double fps, double megabytesPerSecond)
 void MainWindow::slotStatusBar(int type, double value, double db)
 {
     if (type == 0) {
-        const quint32 count = quint32(quint64(value));
-        m_countLabel->setText(QStringLiteral("Recv :                 %1").arg(count));
+        // Every caller signals the counter's value; showing the counter as it is now also
+        // covers the frames that did not signal while a coalesced update was in flight.
+        Q_UNUSED(value);
+        m_countUpdatePending = false;
+        const quint32 n = quint32(m_recvCount.load());
+        m_countLabel->setText(QStringLiteral("Recv :                 %1").arg(n));
     } else if (type == 1 && m_acquiring) {
         // A rate computed before a stop and delivered after it would hide the stop text.
         showRate(value, db);

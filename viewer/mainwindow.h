@@ -145,6 +145,7 @@ private:
     QLabel* m_rateLabel = nullptr;
     QLabel* m_countLabel = nullptr;
     std::atomic<quint64> m_recvCount{0};
+    std::atomic<bool> m_countUpdatePending{false}; // a callback count update is queued
     std::unique_ptr<RateWindow> m_rateWindow;
     Ui::MainWindow* ui = nullptr;
 };

@@ -3,7 +3,8 @@
 foreach(_t session stream save stress)
     orvanta_viewer_test(tst_mainwindow_${_t} ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow_${_t}.cpp
         ${CMAKE_CURRENT_LIST_DIR}/tst_mainwindow_util.h)
-    set_property(TEST tst_mainwindow_${_t} APPEND PROPERTY ENVIRONMENT "ORVANTA_BACKENDS=simulated")
+    set_property(TEST tst_mainwindow_${_t} APPEND PROPERTY ENVIRONMENT "ORVANTA_BACKENDS=simulated"
+        "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/mainwindow-lsan.supp")
     set_tests_properties(tst_mainwindow_${_t} PROPERTIES TIMEOUT 300)
 endforeach()
 if(ORVANTA_SANITIZE)

@@ -14,7 +14,8 @@ QString countText(quint64 n)
     return QStringLiteral("Recv :                 %1").arg(n);
 }
 
-// fps and MB/s of a rate label "<24 spaces>%4.1lf fps (%3.1lf MB/s)"; false when not that form.
+// fps and MB/s of a rate label "<24 spaces>%4.1lf fps (%3.1lf MB/s)"; false when not that form
+// or when it still shows the start-up rate of 0.
 bool parseRate(const QString& text, double* fps, double* mbps)
 {
     static const QRegularExpression re(
@@ -25,7 +26,7 @@ bool parseRate(const QString& text, double* fps, double* mbps)
     }
     *fps = m.captured(1).trimmed().toDouble();
     *mbps = m.captured(2).toDouble();
-    return true;
+    return *fps > 0;
 }
 
 QString nodeString(OrvantaHandle h, const char* name)
