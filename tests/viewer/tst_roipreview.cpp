@@ -30,8 +30,9 @@ private slots:
 
     void twelveBitSamplesAreReducedInBounds()
     {
-        const auto src = samples({4095, 16, 0, 0x0FF0, 65535, 4080});
-        // Exactly sized destination (ASan catches any byte past it) plus a guard copy.
+        const auto src = samples({4095, 16, 0, 0x0FF0, 65535, 4096});
+        // 4096 >> 4 is 256: clamped to 255, not wrapped to 0. The destination is sized
+        // exactly, so ASan catches any byte written past it.
         std::vector<unsigned char> dst(6, 0xAA);
         RawXXtoRaw8(dst.data(), src.data(), 12, 3, 2);
         QCOMPARE(dst, (std::vector<unsigned char>{255, 1, 0, 255, 255, 255}));
