@@ -8,5 +8,8 @@ foreach(_t qlonglongspinbox cameractrl roipreview cameractrl_stream)
     set_tests_properties(tst_${_t} PROPERTIES TIMEOUT 300)
 endforeach()
 # The save options are read by another thread and the preview worker runs on its own.
-orvanta_tsan_test(tst_cameractrl tst_cameractrl)
-orvanta_tsan_test(tst_roipreview tst_roipreview)
+foreach(_t cameractrl roipreview)
+    orvanta_tsan_test(tst_${_t} tst_${_t})
+    set_property(TEST tst_${_t} APPEND PROPERTY ENVIRONMENT
+        "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${CMAKE_CURRENT_LIST_DIR}/cameractrl-tsan.supp")
+endforeach()

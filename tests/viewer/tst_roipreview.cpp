@@ -1,7 +1,6 @@
 // ROI preview: the 12-bit reduction, the canvas composition and the worker thread that grabs
 // once a second and hands the picture to the GUI thread.
 #include <QLabel>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <cstring>
@@ -11,6 +10,19 @@
 #include "roilabelview.h"
 #include "roipreviewworker.h"
 #include "tst_cameractrl_support.h"
+
+// Receives the worker's pictures on the test's (GUI) thread through a queued connection, as
+// the dock does.
+struct PreviewCollector : QObject
+{
+    QList<QImage> images;
+    explicit PreviewCollector(RoiPreviewWorker& worker)
+    {
+        connect(
+            &worker, &RoiPreviewWorker::sigPreviewReady, this,
+            [this](const QImage& image) { images << image; }, Qt::QueuedConnection);
+    }
+};
 
 class TestRoiPreview : public QObject
 {
@@ -113,12 +125,12 @@ private slots:
         RoiPreviewWorker worker;
         worker.setSource(cam.handle(), stale, QStringLiteral("Mono12"));
         worker.setViewSize(QSize(1280, 1024));
-        QSignalSpy spy(&worker, &RoiPreviewWorker::sigPreviewReady);
+        PreviewCollector got(worker);
         worker.start();
-        QTRY_VERIFY_WITH_TIMEOUT(spy.count() >= 2, 15000); // the white canvas, then a frame
+        QTRY_VERIFY_WITH_TIMEOUT(got.images.size() >= 2, 15000); // the white canvas, a frame
         worker.stop();
         QVERIFY(!worker.isRunning());
-        const QImage img = spy.at(1).at(0).value<QImage>();
+        const QImage img = got.images.at(1);
         QCOMPARE(img.size(), QSize(1280, 1024));
         QCOMPARE(img.pixelColor(400, 300), QColor(Qt::white)); // outside the frame
         QCOMPARE(img.pixelColor(1279, 1023), QColor(Qt::white));
@@ -129,16 +141,17 @@ private slots:
         RoiPreviewWorker worker;
         worker.setSource(nullptr, OSizeInfo{0, 0, 0, 0, 640, 480}, QStringLiteral("Mono8"));
         worker.setViewSize(QSize(64, 48));
-        QSignalSpy spy(&worker, &RoiPreviewWorker::sigPreviewReady);
+        PreviewCollector got(worker);
         worker.start();
         QVERIFY(worker.isRunning());
-        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 5000); // the white canvas only
-        const QImage white = spy.at(0).at(0).value<QImage>();
+        QTRY_COMPARE_WITH_TIMEOUT(got.images.size(), 1, 5000); // the white canvas only
+        const QImage white = got.images.at(0);
         QCOMPARE(white.size(), QSize(64, 48));
         QCOMPARE(white.pixelColor(10, 10), QColor(Qt::white));
         worker.stop();
         QVERIFY(!worker.isRunning());
-        QCOMPARE(spy.count(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(got.images.size(), 1);
     }
 };
 
