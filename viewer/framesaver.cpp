@@ -99,21 +99,27 @@ bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, 
     return ok;
 }
 
-FrameSaver::FrameSaver(std::function<void(const QString&)> log) : m_log(std::move(log)) {}
+FrameSaver::FrameSaver(std::function<void(const QString&)> log, int maxPending)
+    : m_log(std::move(log)), m_maxPending(maxPending)
+{}
 
 FrameSaver::~FrameSaver()
 {
     waitForIdle();
 }
 
-QFuture<void> FrameSaver::submit(SaveJob job)
+bool FrameSaver::trySubmit(SaveJob& job)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_running >= m_maxPending) {
+            return false;
+        }
         ++m_running;
     }
     auto* task = new SaveTask{std::move(job), this};
-    return QtConcurrent::run(SaveThread, static_cast<void*>(task));
+    QtConcurrent::run(SaveThread, static_cast<void*>(task));
+    return true;
 }
 
 void FrameSaver::waitForIdle()

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QFuture>
 #include <QImage>
 #include <QString>
 
@@ -33,16 +32,19 @@ QString saveFileName(const SaveJob& job, const QDateTime& when);
 bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, QString* error);
 
 // Runs save jobs on the global thread pool; failures go to the log callback (called on the
-// pool thread). The destructor waits for the jobs still running.
+// pool thread). At most maxPending jobs wait or run at once: each holds a whole frame, and
+// saving every displayed frame can be slower than the display. The destructor waits for the
+// jobs still running.
 class FrameSaver
 {
 public:
-    explicit FrameSaver(std::function<void(const QString&)> log);
+    explicit FrameSaver(std::function<void(const QString&)> log, int maxPending = 4);
     ~FrameSaver();
     FrameSaver(const FrameSaver&) = delete;
     FrameSaver& operator=(const FrameSaver&) = delete;
 
-    QFuture<void> submit(SaveJob job);
+    // Starts the job, or returns false (job not taken) while maxPending jobs are pending.
+    bool trySubmit(SaveJob& job);
     void waitForIdle();
 
 private:
@@ -50,6 +52,7 @@ private:
     void finished();
 
     std::function<void(const QString&)> m_log;
+    const int m_maxPending;
     std::mutex m_mutex;
     std::condition_variable m_idle;
     int m_running = 0;

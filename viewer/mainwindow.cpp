@@ -539,6 +539,7 @@ void MainWindow::DisplayThread()
     const uint32_t pixelFormat = m_pixelFormat;
     const QString camera = cameraId();
     auto nextDisplay = std::chrono::steady_clock::now();
+    quint64 savesSkipped = 0;
 
     while (m_acquiring) {
         FrameRef ref;
@@ -576,8 +577,14 @@ void MainWindow::DisplayThread()
                 job.data = QByteArray(reinterpret_cast<const char*>(copy.extra.data()),
                                       int(copy.extra.size()));
             }
-            m_saver->submit(std::move(job));
-            if (count != -1) {
+            if (!m_saver->trySubmit(job)) {
+                // Saving is slower than the display: this frame is not saved ("Once" keeps
+                // trying with the next one). Said once per stream, not for every frame.
+                if (!savesSkipped++) {
+                    emit sigTraceLog(QStringLiteral("save is slower than the display: frames "
+                                                    "are skipped"));
+                }
+            } else if (count != -1) {
                 m_save = false;
                 QMetaObject::invokeMethod(
                     this, [this] { ui->actionSave->setChecked(false); }, Qt::QueuedConnection);

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtConcurrent>
 
 #include "cameractrl.h"
 #include "framesaver.h"
@@ -113,6 +116,38 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.readAll(), QByteArray(16, "abc"[i]));
         }
+    }
+
+    void backlogOfSavesIsBounded()
+    {
+        // Occupy every pool thread so the first job waits; the second one is refused.
+        QTemporaryDir dir;
+        QSemaphore release;
+        QThreadPool* pool = QThreadPool::globalInstance();
+        QList<QFuture<void>> blockers;
+        for (int i = 0; i < pool->maxThreadCount(); ++i) {
+            blockers << QtConcurrent::run([&release] { release.acquire(); });
+        }
+        {
+            FrameSaver saver([](const QString&) {}, 1);
+            SaveJob job;
+            job.path = dir.path();
+            job.cameraId = QStringLiteral("CAM1");
+            job.extension = QStringLiteral("RAW");
+            job.data = QByteArray(8, 'x');
+            SaveJob second = job;
+            QVERIFY(saver.trySubmit(job));
+            QVERIFY(!saver.trySubmit(second));
+            QCOMPARE(second.data, QByteArray(8, 'x')); // a refused job is left to the caller
+            release.release(pool->maxThreadCount());
+            saver.waitForIdle();
+            SaveJob third = second;
+            QVERIFY(saver.trySubmit(third));
+        }
+        for (QFuture<void>& f : blockers) {
+            f.waitForFinished();
+        }
+        QCOMPARE(filesIn(dir.path()).size(), 2);
     }
 
     void pngOnceHoldsTheDisplayedPicture()
