@@ -355,6 +355,16 @@ int AravisDevice::stopAcquisition()
     return rc == ORVANTA_ERR_DEVICE ? int(ORVANTA_OK) : rc;
 }
 
+int AravisDevice::streamStatistics(StreamStatistics& out)
+{
+    return call([&] {
+        if (!stream_)
+            return int(ORVANTA_ERR_NOT_ACQUIRING);
+        out = stream_->statistics();
+        return int(ORVANTA_OK);
+    });
+}
+
 int AravisDevice::setBayerConversion(bool on)
 {
     return call([&] {

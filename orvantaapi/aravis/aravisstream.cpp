@@ -177,6 +177,22 @@ void AravisStream::serveGrab(const uint8_t* data, size_t size, int width, int he
     grabDone_.notify_all();
 }
 
+StreamStatistics AravisStream::statistics() const
+{
+    StreamStatistics st;
+    st.delivered = delivered_;
+    st.incomplete = incomplete_;
+    guint64 completed = 0, failures = 0, underruns = 0;
+    arv_stream_get_statistics(stream_.get(), &completed, &failures, &underruns);
+    st.completed = completed, st.failures = failures, st.underruns = underruns;
+    if (ARV_IS_GV_STREAM(stream_.get())) {
+        guint64 resent = 0, missing = 0;
+        arv_gv_stream_get_statistics(ARV_GV_STREAM(stream_.get()), &resent, &missing);
+        st.resentPackets = resent, st.missingPackets = missing;
+    }
+    return st;
+}
+
 int AravisStream::grab(OImageFrame& frame, const GrabCapacity& capacity, int timeoutMs, bool rgb)
 {
     if (onStreamThread())

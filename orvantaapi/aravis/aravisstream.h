@@ -24,6 +24,15 @@ struct GrabCapacity
     size_t raw = 0, rgb = 0, mono8 = 0;
 };
 
+// Transfer figures of a stream since it was created.
+struct StreamStatistics
+{
+    uint64_t delivered = 0;  // good frames handed to the callback
+    uint64_t incomplete = 0; // buffers that arrived damaged and were not delivered
+    uint64_t completed = 0, failures = 0, underruns = 0; // as Aravis counts its buffers
+    uint64_t resentPackets = 0, missingPackets = 0;      // GigE Vision streams only
+};
+
 class AravisStream
 {
 public:
@@ -45,8 +54,7 @@ public:
     // Copies the next good frame into the caller's buffers.
     int grab(OImageFrame& frame, const GrabCapacity& capacity, int timeoutMs, bool rgb);
 
-    uint64_t deliveredFrames() const { return delivered_; }
-    uint64_t incompleteFrames() const { return incomplete_; }
+    StreamStatistics statistics() const;
 
     // Silences the stream and drops the caller's reference; the last one is dropped off the
     // stream's own thread.

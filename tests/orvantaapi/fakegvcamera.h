@@ -33,7 +33,13 @@ public:
     FakeGvCamera(const FakeGvCamera&) = delete;
     FakeGvCamera& operator=(const FakeGvCamera&) = delete;
 
-    bool running() const { return pid_ > 0; }
+    // False once the camera process ended (killed, or crashed).
+    bool running()
+    {
+        if (pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) == pid_)
+            pid_ = -1;
+        return pid_ > 0;
+    }
 
     void unplug()
     {
@@ -47,6 +53,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    int status_ = 0;
 };
 
 #endif
