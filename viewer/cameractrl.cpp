@@ -146,10 +146,7 @@ void CameraCtrl::setupIntFeatures()
     gain.spin = ui->spiGain;
     gain.slider = ui->sliGain;
     gain.rangeLabel = ui->laGain;
-    gain.read = [this](int* v) {
-        bool autoOn = false;
-        return OrvantaGetGain(m_hCamera, v, &autoOn);
-    };
+    // Gain is read together with its auto flag (loadIntFeature, on_chkGain_clicked).
     gain.write = [this](int v) { return OrvantaSetGain(m_hCamera, v, ui->chkGain->isChecked()); };
     gain.range = [this](int* lo, int* hi) { return OrvantaGetGainMinMax(m_hCamera, lo, hi); };
     m_intFeatures[FeatGain] = gain;
