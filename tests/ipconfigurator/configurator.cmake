@@ -38,6 +38,15 @@ add_test(NAME configurator_ipctrl COMMAND tst_configurator_ipctrl)
 set_tests_properties(configurator_ipctrl PROPERTIES LABELS "configurator;gui")
 configurator_set_env(configurator_ipctrl)
 
+find_package(GTest REQUIRED)
+add_executable(tst_configurator_guithread ${_ipc_tests}/tst_guithread.cpp)
+target_include_directories(tst_configurator_guithread PRIVATE ${PROJECT_SOURCE_DIR}/ipconfigurator)
+target_link_libraries(tst_configurator_guithread PRIVATE Qt5::Core GTest::gtest Threads::Threads)
+add_test(NAME configurator_guithread COMMAND tst_configurator_guithread)
+set_tests_properties(configurator_guithread PROPERTIES LABELS "configurator;unit"
+    ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1:suppressions=${_ipc_tests}/configurator-tsan.supp")
+orvanta_tsan_test(tst_configurator_guithread configurator_guithread)
+
 configurator_test_program(tst_configurator_ipaddress ${_ipc_tests}/tst_ipaddress.cpp)
 add_test(NAME configurator_ipaddress COMMAND tst_configurator_ipaddress)
 set_tests_properties(configurator_ipaddress PROPERTIES LABELS "configurator;gui")
