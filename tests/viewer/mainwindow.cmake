@@ -7,9 +7,6 @@ foreach(_t session stream save stress)
         "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/mainwindow-lsan.supp")
     set_tests_properties(tst_mainwindow_${_t} PROPERTIES TIMEOUT 300)
 endforeach()
-if(ORVANTA_SANITIZE)
-    set_property(TEST tst_mainwindow_stress APPEND PROPERTY ENVIRONMENT "ORVANTA_STRESS_CYCLES=60")
-endif()
 
 find_package(GTest REQUIRED)
 add_executable(tst_framehandover ${CMAKE_CURRENT_LIST_DIR}/tst_framehandover.cpp
