@@ -175,6 +175,7 @@ void Widget::UpdateCameraList()
         addTreeRoot(QString::fromLatin1(text), QString(), static_cast<int>(i));
     }
     ui->treeWidget->expandAll();
+    ui->treeWidget->resizeColumnToContents(0); // camera rows are read in full
     QCoreApplication::processEvents();
     repaint();
 }

@@ -7,8 +7,9 @@
 #   --build DIR        build directory holding the configurator and the emulator
 #                      (default: build/demo, configured and built when missing)
 #   --xvfb             show the window on a virtual display instead of $DISPLAY
-#   --screenshot FILE  (with --xvfb) save a picture of the window once the cameras are
-#                      listed, then stop
+#   --screenshot FILE  (implies --xvfb) save a picture of the window once the cameras are
+#                      listed and one is selected (needs ImageMagick's import, and xdotool
+#                      for the selection), then stop
 #
 # Without --xvfb the window opens on $DISPLAY, which must be a local display such as :0
 # (the network namespace cannot reach a display forwarded over TCP). Close the window to end.
@@ -55,6 +56,11 @@ exec "$top/tests/ipconfigurator/netns-run.sh" "$top/tools/netns/demo-configurato
     "$DEMO_PROGRAM" &
     program=$!
     sleep 8 # discovery of two interfaces and drawing
+    # Shows the details of the first camera of gv0 when xdotool is there to click its row.
+    if command -v xdotool >/dev/null; then
+        xdotool mousemove 150 104 click 1
+        sleep 2
+    fi
     import -display "$DISPLAY" -window root -crop 1020x569+0+0 "$DEMO_SCREENSHOT"
     kill $program
     echo "saved $DEMO_SCREENSHOT"'
