@@ -9,6 +9,7 @@
 #include "ui_widget.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -98,15 +99,17 @@ Widget::~Widget()
     delete ui;
 }
 
-// A task still running uses the window and may be waiting in a blocking call to this thread,
-// so events are served until it ends; its finishing slot no longer runs.
+// A task still running uses the window and may be waiting in a call to this thread, so events
+// are served until it ends; its finishing slot no longer runs.
 void Widget::waitForTasks()
 {
     for (QFutureWatcher<void>* watcher :
          {&m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher}) {
         watcher->disconnect(this);
-        while (watcher->isRunning()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (watcher->isRunning()) {
+            QEventLoop loop;
+            connect(watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
+            loop.exec();
         }
     }
 }

@@ -62,7 +62,7 @@ configurator_netns_test(configurator_interfaces_two tst_configurator_interfaces
 
 configurator_test_program(tst_configurator_window ${_ipc_tests}/tst_configurator_window.cpp)
 configurator_netns_test(configurator_window_one_interface tst_configurator_window
-    window-one-interface oneInterfaceTreeAndPanels)
+    window-one-interface oneInterfaceTreeAndPanels closingWhileDiscovering)
 configurator_netns_test(configurator_window_three_interfaces tst_configurator_window
     window-three-interfaces threeInterfaces)
 configurator_netns_test(configurator_window_static_ip tst_configurator_window

@@ -4,6 +4,7 @@
 #include "GvcpMessages.h"
 #include "TestnetGuard.h"
 #include "namespacecamera.h"
+#include "progressdlg.h"
 #include "windowdriver.h"
 
 #include <QtTest>
@@ -126,6 +127,22 @@ private slots:
         QCOMPARE(ui.cameraTexts(0).size(), 2);
         QCOMPARE(discoveryPorts(*camA), (QList<uint16_t>{9000, 9000}));
         QVERIFY(ui.boxes().isEmpty());
+    }
+
+    // Closing the window while it discovers waits for the search instead of leaving it to
+    // report to a window that is gone.
+    void closingWhileDiscovering()
+    {
+        auto cam = start(0, 0, camera("192.168.1.20", "255.255.255.0", "CAM-A", "2020", 1));
+        QVERIFY(cam->IsRunning());
+        auto window = std::make_unique<Widget>();
+        window->show();
+        QTest::qWait(200);
+        QVERIFY(m_progressDlg->isVisible());
+        window.reset();
+        QVERIFY(!m_progressDlg);
+        QVERIFY(!g_control);
+        QTest::qWait(2000); // nothing of the window may run any more
     }
 
     // gv0 192.168.1.5/24 MTU 1500, gv1 172.16.5.5/16 MTU 9000, gv2 10.0.0.5/24.
