@@ -228,6 +228,13 @@ void MainWindow::createStatusLabels()
     m_countLabel = new QLabel(this);
     m_rateLabel->setObjectName(QStringLiteral("laRate"));
     m_countLabel->setObjectName(QStringLiteral("laCount"));
+    m_countRefresh = new QTimer(this);
+    m_countRefresh->setSingleShot(true);
+    m_countRefresh->setInterval(int(kDisplayPeriod.count() / 1000));
+    connect(m_countRefresh, &QTimer::timeout, this, [this] {
+        m_countUpdatePending = false; // the callback may signal again
+        showCount();
+    });
     slotStatusBar(0, 0, 0);
     showRate(0, 0);
     statusBar()->addPermanentWidget(m_rateLabel);
@@ -617,15 +624,23 @@ void MainWindow::showRate(double fps, double megabytesPerSecond)
     m_rateLabel->setText(QStringLiteral("                        %1").arg(rate));
 }
 
+void MainWindow::showCount()
+{
+    const quint32 n = quint32(m_recvCount.load());
+    m_countLabel->setText(QStringLiteral("Recv :                 %1").arg(n));
+}
+
 void MainWindow::slotStatusBar(int type, double value, double db)
 {
     if (type == 0) {
-        // Every caller signals the counter's value; showing the counter as it is now also
-        // covers the frames that did not signal while a coalesced update was in flight.
+        // Every caller signals the counter's value, so the label shows the counter as it is
+        // now; at most one update per display period reaches the label, and the timer shows
+        // the frames counted meanwhile.
         Q_UNUSED(value);
-        m_countUpdatePending = false;
-        const quint32 n = quint32(m_recvCount.load());
-        m_countLabel->setText(QStringLiteral("Recv :                 %1").arg(n));
+        if (!m_countRefresh->isActive()) {
+            showCount();
+            m_countRefresh->start();
+        }
     } else if (type == 1 && m_acquiring) {
         // A rate computed before a stop and delivered after it would hide the stop text.
         showRate(value, db);

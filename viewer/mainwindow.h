@@ -111,6 +111,7 @@ private:
     void connectDisplay();
     void applyDiscovery(int count, const QStringList& ids);
     void showRate(double fps, double megabytesPerSecond);
+    void showCount();
     void saveDisplayedFrame(const QImage& image, const CopiedFrame& copy, const QString& cameraId);
     void restoreContinuousMode();
 
@@ -144,8 +145,9 @@ private:
     bool m_singleGrab = false; // the running acquisition is a single grab
     QLabel* m_rateLabel = nullptr;
     QLabel* m_countLabel = nullptr;
+    QTimer* m_countRefresh = nullptr; // limits count-label updates to one a display period
     std::atomic<quint64> m_recvCount{0};
-    std::atomic<bool> m_countUpdatePending{false}; // a callback count update is queued
+    std::atomic<bool> m_countUpdatePending{false}; // a count update is queued or scheduled
     std::unique_ptr<RateWindow> m_rateWindow;
     Ui::MainWindow* ui = nullptr;
 };
