@@ -13,3 +13,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_LIBDIR} "/usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig")
+
+# Programs of this architecture run natively where the kernel runs 32-bit x86 programs;
+# kernels built without that support run them through qemu-user.
+execute_process(COMMAND /lib/ld-linux.so.2 --help RESULT_VARIABLE _ia32_result OUTPUT_QUIET ERROR_QUIET)
+if(NOT _ia32_result EQUAL 0)
+    set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386)
+endif()
