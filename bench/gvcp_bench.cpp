@@ -110,11 +110,11 @@ void DiscoveryOfFifty()
 {
     std::vector<std::string> cameras;
     for (int i = 0; i < 50; ++i) {
-        char spec[160];
-        std::snprintf(spec, sizeof spec,
+        char cameraArg[160];
+        std::snprintf(cameraArg, sizeof cameraArg,
                       "mac=02:00:00:00:01:%02x,ip=10.10.1.%d,serial=BENCH%02d,model=Bench", i,
                       100 + i, i);
-        cameras.push_back(spec);
+        cameras.push_back(cameraArg);
     }
     auto emulator = Emulator(cameras, false);
     const int hostIp = int(inet_addr(testnet::EnvList("TESTNET_HOST_IPS").at(0).c_str()));

@@ -7,9 +7,9 @@
 
 namespace orvanta {
 
-SimBackend::SimBackend(const std::string& spec)
+SimBackend::SimBackend(const std::string& cameraKinds)
 {
-    std::stringstream list(spec);
+    std::stringstream list(cameraKinds);
     std::string item;
     while (std::getline(list, item, ',')) {
         const size_t colon = item.find(':');

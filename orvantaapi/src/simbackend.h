@@ -14,8 +14,8 @@ namespace orvanta {
 class SimBackend : public Backend
 {
 public:
-    // spec: "KIND[:COUNT],..."; unknown kinds and bad counts are skipped.
-    explicit SimBackend(const std::string& spec);
+    // cameraKinds: "KIND[:COUNT],..."; unknown kinds and bad counts are skipped.
+    explicit SimBackend(const std::string& cameraKinds);
 
     std::vector<DeviceEntry> enumerate() override;
     int open(const std::string& id, std::shared_ptr<Device>& device) override;

@@ -35,7 +35,7 @@ inline std::string Emulator()
     return testnet::Env("ORVANTA_EMULATOR");
 }
 
-// Starts the emulator in the camera namespace of interface `iface` with one device per spec.
+// Starts the emulator in the camera namespace of interface `iface` with one device per camera description.
 inline std::unique_ptr<testnet::PeerProcess> StartEmulator(const std::vector<std::string>& cameras,
                                                            size_t iface = 0, bool log = false)
 {

@@ -28,7 +28,7 @@ endfunction()
 function(configurator_netns_test testname program network)
     add_test(NAME ${testname}
         COMMAND ${_ipc_tests}/netns-run.sh ${_ipc_tests}/net/${network}.sh --
-                $<TARGET_FILE:${program}> ${ARGN})
+                ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${program}> ${ARGN})
     set_tests_properties(${testname} PROPERTIES LABELS "configurator;netns" SKIP_RETURN_CODE 77)
     configurator_set_env(${testname} ORVANTA_TESTNET=${ORVANTA_TESTNET})
 endfunction()

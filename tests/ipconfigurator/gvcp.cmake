@@ -10,14 +10,23 @@ target_link_libraries(tst_gvcp_messages PRIVATE gvcp GTest::gtest_main)
 add_test(NAME gvcp_messages COMMAND tst_gvcp_messages)
 orvanta_label_test(gvcp_messages unit)
 
+# The emulator is a peer on the build machine: a cross build names a native one here.
+set(ORVANTA_EMULATOR_PROGRAM "" CACHE FILEPATH
+    "Emulator program the GVCP network tests start (default: the one this build makes)")
+if(ORVANTA_EMULATOR_PROGRAM)
+    set(_gvcp_emulator ${ORVANTA_EMULATOR_PROGRAM})
+else()
+    set(_gvcp_emulator $<TARGET_FILE:orvanta-gige-emulator>)
+endif()
+
 add_executable(tst_gvcp_network ${CMAKE_CURRENT_LIST_DIR}/tst_gvcp_network.cpp
                                  ${CMAKE_CURRENT_LIST_DIR}/GvcpNetworkTest.h)
 target_link_libraries(tst_gvcp_network PRIVATE gvcp testnet_guard GTest::gtest)
 add_dependencies(tst_gvcp_network orvanta-gige-emulator)
 add_test(NAME gvcp_network
-         COMMAND ${ORVANTA_TESTNET} --ifaces 2 --cams 1 -- $<TARGET_FILE:tst_gvcp_network>)
+         COMMAND ${ORVANTA_TESTNET} --ifaces 2 --cams 1 -- ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:tst_gvcp_network>)
 set_tests_properties(gvcp_network PROPERTIES SKIP_RETURN_CODE 77
-    ENVIRONMENT "ORVANTA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>")
+    ENVIRONMENT "ORVANTA_EMULATOR=${_gvcp_emulator}")
 orvanta_label_test(gvcp_network netns)
 
 # Cross-checks with the Debian GigE Vision tools and tshark (skipped when not installed).
@@ -25,9 +34,9 @@ add_executable(tst_gvcp_peers ${CMAKE_CURRENT_LIST_DIR}/tst_gvcp_peers.cpp)
 target_link_libraries(tst_gvcp_peers PRIVATE gvcp testnet_guard GTest::gtest)
 add_dependencies(tst_gvcp_peers orvanta-gige-emulator)
 add_test(NAME gvcp_peers
-         COMMAND ${ORVANTA_TESTNET} --cams 1 -- $<TARGET_FILE:tst_gvcp_peers>)
+         COMMAND ${ORVANTA_TESTNET} --cams 1 -- ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:tst_gvcp_peers>)
 set_tests_properties(gvcp_peers PROPERTIES SKIP_RETURN_CODE 77
-    ENVIRONMENT "ORVANTA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>")
+    ENVIRONMENT "ORVANTA_EMULATOR=${_gvcp_emulator}")
 orvanta_label_test(gvcp_peers netns)
 
 # Parser fuzzers: built with clang by the test itself, whatever compiler builds the project.
