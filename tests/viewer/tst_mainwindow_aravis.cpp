@@ -1,0 +1,236 @@
+// The viewer's main window with a real GigE Vision camera: Aravis's networked fake camera in a
+// camera namespace of the test network. Listing, opening, streaming, closing and reopening,
+// software trigger from the control dock, and unplugging noticed by the discovery timer.
+#include "tst_mainwindow_util.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include "PeerProcess.h"
+#include "TestnetGuard.h"
+#include "cameractrl.h"
+
+using namespace mwtest;
+
+namespace {
+const char kSerial[] = "E2E01";
+const QString kStopText = QStringLiteral("               0.0 fps (0.0 MB/s)");
+
+QString countText(quint64 n)
+{
+    return QStringLiteral("Recv :                 %1").arg(n);
+}
+
+// The number the count label shows, -1 when it does not have the count form.
+qint64 shownCount(MainWindow& w)
+{
+    static const QRegularExpression re(QStringLiteral("^Recv : +(\\d+)$"));
+    const auto m = re.match(label(w, "laCount"));
+    return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+}
+
+// fps and MB/s of the rate label; false unless it has the "fps (… MB/s)" form with fps > 0.
+bool shownRate(MainWindow& w, double* fps, double* mbps)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^ {24}([ \\d]*\\d\\.\\d) fps \\((\\d+\\.\\d) MB/s\\)$"));
+    const auto m = re.match(label(w, "laRate"));
+    if (!m.hasMatch()) {
+        return false;
+    }
+    *fps = m.captured(1).trimmed().toDouble();
+    *mbps = m.captured(2).toDouble();
+    return *fps > 0;
+}
+
+QListWidget* listWidget(MainWindow& w)
+{
+    return w.cameraList()->findChild<QListWidget*>();
+}
+} // namespace
+
+class TestMainWindowAravis : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<testnet::PeerProcess> m_camera;
+    std::unique_ptr<MainWindow> m_window;
+
+    template <typename T> T* dockWidget(const char* name)
+    {
+        T* widget = m_window->cameraCtrl()->findChild<T*>(QLatin1String(name));
+        if (!widget) {
+            qFatal("no widget %s", name);
+        }
+        return widget;
+    }
+
+    // Opens the listed camera as a user does: select its row, then Open.
+    void openListedCamera()
+    {
+        listWidget(*m_window)->setCurrentRow(0);
+        action(*m_window, "actionOpen")->trigger();
+        QVERIFY(m_window->cameraHandle());
+        CHECK_STATES(*m_window, Session::Open);
+    }
+
+    void streamUntilCounted(quint64 frames)
+    {
+        m_window->slotStartCamera();
+        QVERIFY(m_window->isAcquiring());
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->receivedFrameCount() >= frames, 30000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const std::string why = testnet::WhyNotInsideTestNetwork();
+        QVERIFY2(why.empty(), why.c_str());
+        qputenv("ORVANTA_BACKENDS", "real");
+        qputenv("ORVANTA_ARAVIS_INTERFACES", "GigEVision");
+        qputenv("ORVANTA_ARAVIS_REFRESH_MS", "300");
+        initViewerResources();
+    }
+
+    // A fake camera on the first camera namespace and a window that lists it.
+    void init()
+    {
+        const auto namespaces = testnet::EnvList("TESTNET_CAM_NS");
+        QVERIFY(!namespaces.empty());
+        m_camera = std::make_unique<testnet::PeerProcess>(testnet::InNamespace(
+            namespaces.front(), {"arv-fake-gv-camera-0.8", "-i", "eth0", "-s", kSerial}));
+        m_window = std::make_unique<MainWindow>();
+        // The camera may start serving after the window's first look: ask again until listed.
+        QTRY_VERIFY_WITH_TIMEOUT((m_window->OnTimer(), listWidget(*m_window)->count() == 1), 30000);
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_camera.reset();
+    }
+
+    void listedOpenedStreamedClosedAndReopened()
+    {
+        const QString name = listWidget(*m_window)->item(0)->text();
+        QVERIFY2(name.contains(QLatin1String(kSerial)), qPrintable(name));
+        openListedCamera();
+        const QString id = m_window->cameraId();
+        OSizeInfo size{};
+        QCOMPARE(OrvantaGetSizeInfo(m_window->cameraHandle(), &size), int(ORVANTA_OK));
+        QVERIFY(size.width > 0 && size.height > 0);
+        QCOMPARE(
+            m_window->windowTitle(),
+            QStringLiteral("OrvantaViewer - %1 %2x%3").arg(id).arg(size.width).arg(size.height));
+        QVERIFY(logContains(*m_window, QStringLiteral("Success open camera[%1] %2x%3")
+                                           .arg(id)
+                                           .arg(size.width)
+                                           .arg(size.height)));
+
+        DisplayedPictures shown(*m_window);
+        streamUntilCounted(1);
+        CHECK_STATES(*m_window, Session::Acquiring);
+        QTRY_VERIFY_WITH_TIMEOUT(shownCount(*m_window) >= 5, 30000);
+        const qint64 early = shownCount(*m_window);
+        QTRY_VERIFY_WITH_TIMEOUT(shownCount(*m_window) > early + 5, 30000);
+        double fps = 0;
+        double mbps = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(shownRate(*m_window, &fps, &mbps), 30000);
+        // The data rate follows the frames' own geometry (Mono8 unless the camera says else).
+        char format[ORVANTA_NODE_TEXT_SIZE] = {};
+        OrvantaGetNodeString(m_window->cameraHandle(), "PixelFormat", format);
+        if (qstrcmp(format, "Mono8") == 0) {
+            const double megabytesPerFrame = double(size.width) * size.height / (1024.0 * 1024.0);
+            QVERIFY2(qAbs(mbps - fps * megabytesPerFrame) < 0.15,
+                     qPrintable(QStringLiteral("%1 fps %2 MB/s").arg(fps).arg(mbps)));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(shown.total > 0, 10000);
+        QCOMPARE(shown.images.last().size(), QSize(size.width, size.height));
+
+        action(*m_window, "actionStop")->trigger();
+        QVERIFY(!m_window->isAcquiring());
+        CHECK_STATES(*m_window, Session::Open);
+        QCOMPARE(label(*m_window, "laRate"), kStopText);
+        const quint64 stopped = m_window->receivedFrameCount();
+        QTRY_COMPARE(label(*m_window, "laCount"), countText(stopped));
+        QTest::qWait(500);
+        QCOMPARE(m_window->receivedFrameCount(), stopped);
+
+        action(*m_window, "actionClose")->trigger();
+        QVERIFY(!m_window->cameraHandle());
+        CHECK_STATES(*m_window, Session::NoCamera);
+        QVERIFY(logContains(*m_window, QStringLiteral("close Camera[%1]").arg(id)));
+        // Closing released the camera: it stays listed and opens and streams again.
+        m_window->OnTimer();
+        QTest::qWait(1000);
+        QCOMPARE(listWidget(*m_window)->count(), 1);
+        openListedCamera();
+        QCOMPARE(m_window->cameraId(), id);
+        streamUntilCounted(stopped + 3);
+        action(*m_window, "actionClose")->trigger();
+        QVERIFY(!m_window->isAcquiring());
+        QVERIFY(!m_window->cameraHandle());
+    }
+
+    void softwareTriggerFromTheDockDeliversOneFramePerTrigger()
+    {
+        openListedCamera();
+        action(*m_window, "actionShowCameraControl")->trigger();
+        auto* enable = dockWidget<QCheckBox>("chkTriEnabled");
+        QVERIFY(!enable->isChecked()); // the fake camera starts free-running
+        enable->click();
+        QVERIFY(enable->isChecked());
+        auto* source = dockWidget<QComboBox>("cmbTriSource");
+        QVERIFY(source->isEnabled());
+        QVERIFY2(source->findText(QStringLiteral("Software")) >= 0,
+                 qPrintable(QStringLiteral("sources: %1").arg(source->count())));
+        // Chosen with the keyboard, which reports every step as activated like a user's choice.
+        for (int i = 0; i < source->count() && source->currentText() != QLatin1String("Software");
+             ++i) {
+            QTest::keyClick(source, source->currentIndex() < source->findText("Software")
+                                        ? Qt::Key_Down
+                                        : Qt::Key_Up);
+        }
+        QCOMPARE(source->currentText(), QStringLiteral("Software"));
+        char text[ORVANTA_TEXT_SIZE] = {};
+        QCOMPARE(OrvantaGetTriggerSourceStr(m_window->cameraHandle(), text), int(ORVANTA_OK));
+        QCOMPARE(QString::fromLatin1(text), QStringLiteral("Software"));
+
+        m_window->slotStartCamera();
+        QVERIFY(m_window->isAcquiring());
+        QTest::qWait(1000);
+        QCOMPARE(m_window->receivedFrameCount(), quint64(0));
+        auto* fire = dockWidget<QPushButton>("btnRunSWTri");
+        for (int trigger = 1; trigger <= 3; ++trigger) {
+            // Each trigger restarts the count: it shows the frames of this trigger.
+            QTest::mouseClick(fire, Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(m_window->receivedFrameCount() >= 1, 10000);
+            QTest::qWait(500);
+            QCOMPARE(m_window->receivedFrameCount(), quint64(1));
+            QTRY_COMPARE(label(*m_window, "laCount"), countText(1));
+        }
+        m_window->slotStopCamera();
+        QVERIFY(!m_window->isAcquiring());
+    }
+
+    void unpluggedCameraIsClosedByTheDiscoveryTimer()
+    {
+        openListedCamera();
+        const QString id = m_window->cameraId();
+        streamUntilCounted(3);
+        m_camera.reset(); // the camera process ends: unplugged
+        // No help from the test: the window's own discovery timer notices the loss.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->cameraHandle(), 60000);
+        QVERIFY(!m_window->isAcquiring());
+        CHECK_STATES(*m_window, Session::NoCamera);
+        QVERIFY(logContains(*m_window, QStringLiteral("close Camera[%1]").arg(id)));
+        QTRY_COMPARE_WITH_TIMEOUT(listWidget(*m_window)->count(), 0, 30000);
+        QCOMPARE(label(*m_window, "laRate"), kStopText);
+    }
+};
+
+QTEST_MAIN(TestMainWindowAravis)
+#include "tst_mainwindow_aravis.moc"
