@@ -104,18 +104,15 @@ int Library::open(const std::string& id, OrvantaHandle& handle)
 
 int Library::take(OrvantaHandle handle, std::shared_ptr<Device>& device)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!initialized_)
-        return ORVANTA_ERR_NOT_INITIALIZED;
-    auto it = sessions_.find(reinterpret_cast<uintptr_t>(handle));
-    if (it == sessions_.end())
-        return ORVANTA_ERR_INVALID_HANDLE;
-    device = it->second;
-    sessions_.erase(it);
-    return ORVANTA_OK;
+    return lookup(handle, device, true);
 }
 
 int Library::device(OrvantaHandle handle, std::shared_ptr<Device>& device)
+{
+    return lookup(handle, device, false);
+}
+
+int Library::lookup(OrvantaHandle handle, std::shared_ptr<Device>& device, bool remove)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!initialized_)
@@ -124,6 +121,8 @@ int Library::device(OrvantaHandle handle, std::shared_ptr<Device>& device)
     if (it == sessions_.end())
         return ORVANTA_ERR_INVALID_HANDLE;
     device = it->second;
+    if (remove)
+        sessions_.erase(it);
     return ORVANTA_OK;
 }
 

@@ -29,6 +29,8 @@ public:
     int simulated(std::shared_ptr<SimBackend>& sim);
 
 private:
+    // Finds the session of a handle; with remove, the handle stops being valid.
+    int lookup(OrvantaHandle handle, std::shared_ptr<Device>& device, bool remove);
     std::mutex mutex_;
     bool initialized_ = false;
     std::vector<std::shared_ptr<Backend>> backends_;
