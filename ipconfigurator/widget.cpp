@@ -85,6 +85,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent), m_selCam{}, ui(new Ui::Widget
     connect(&m_discoveryWatcher, &QFutureWatcher<void>::finished, this, &Widget::DiscoveryFinished);
     connect(&m_camInfoWatcher, &QFutureWatcher<void>::finished, this, &Widget::SetCamInfoFinished);
     connect(&m_forceWatcher, &QFutureWatcher<void>::finished, this, &Widget::SetStaticFinished);
+    connect(&m_refreshWatcher, &QFutureWatcher<void>::finished, this, &Widget::RefreshFinished);
 
     setWindowTitle(QStringLiteral("OrvantaIPConfigurator - v1.1.0.0"));
     on_btnRefresh_clicked();
@@ -100,12 +101,15 @@ Widget::~Widget()
 }
 
 // A task still running uses the window and may be waiting in a call to this thread, so events
-// are served until it ends; its finishing slot no longer runs.
+// are served until it ends. No finishing slot runs any more, so none can start a follow-up.
 void Widget::waitForTasks()
 {
-    for (QFutureWatcher<void>* watcher :
-         {&m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher}) {
+    const auto watchers = {&m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher,
+                           &m_refreshWatcher};
+    for (QFutureWatcher<void>* watcher : watchers) {
         watcher->disconnect(this);
+    }
+    for (QFutureWatcher<void>* watcher : watchers) {
         if (watcher->isRunning()) {
             QEventLoop loop;
             connect(watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
@@ -125,6 +129,24 @@ void Widget::startTask(const QString& label, void (*body)(void*), QFutureWatcher
     watcher.setFuture(QtConcurrent::run(body, static_cast<void*>(this)));
     QCoreApplication::processEvents();
     repaint();
+}
+
+// The rest of a finished configuration task (talking to the camera, searching again) runs in
+// the background behind the same dialog, so the window keeps painting through the listening
+// windows; RefreshFinished() fills the tree and closes the dialog.
+void Widget::continueTask(const QString& label, std::function<void()> body)
+{
+    m_progressDlg->SetLabelText(label);
+    m_progressDlg->show();
+    m_refreshWatcher.setFuture(QtConcurrent::run(std::move(body)));
+}
+
+void Widget::RefreshFinished()
+{
+    UpdateCameraList();
+    m_progressDlg->SetProgress(90);
+    m_progressDlg->SetProgress(100);
+    m_progressDlg->hide();
 }
 
 // ---- discovery and the device tree --------------------------------------------------------
@@ -608,12 +630,11 @@ void Widget::forceAndPersist(int deviceIp, const CamForm& form, int wanted, bool
     setProgress(70);
 }
 
+// The camera panel keeps its contents; only the tree is refreshed.
 void Widget::SetCamInfoFinished()
 {
     m_progressDlg->SetProgress(100);
-    m_progressDlg->hide();
-    Discovery(this);
-    UpdateCameraList();
+    continueTask(QStringLiteral("Searching GigE Camera......."), [this] { Discovery(this); });
 }
 
 void Widget::setStatic()
@@ -631,17 +652,20 @@ void Widget::setStatic()
     sleepMs(3000); // the camera takes the forced address
 }
 
+// After a forced address the camera answers again: the address is made persistent there and
+// the list searched again, both in the background.
 void Widget::SetStaticFinished()
 {
-    if (m_bForce) {
-        ui->chkStatic->setChecked(true);
-        writeCamInfo(true);
-        m_progressDlg->SetProgress(70);
-        Discovery(this);
-        m_progressDlg->SetProgress(80);
-        UpdateCameraList();
-        m_progressDlg->SetProgress(90);
+    if (!m_bForce) {
+        m_progressDlg->SetProgress(100);
+        m_progressDlg->hide();
+        return;
     }
-    m_progressDlg->SetProgress(100);
-    m_progressDlg->hide();
+    ui->chkStatic->setChecked(true);
+    continueTask(QStringLiteral("Setting Camera Info......."), [this] {
+        writeCamInfo(true);
+        setProgress(70);
+        Discovery(this);
+        setProgress(80);
+    });
 }

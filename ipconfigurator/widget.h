@@ -6,7 +6,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace Ui {
 class Widget;
@@ -50,6 +52,7 @@ private slots:
     void on_chkStatic_clicked();
     void SetCamInfoFinished();
     void SetStaticFinished();
+    void RefreshFinished();
 
 private:
     // What the "Set Camera Info" work needs from the form, read once on the window's thread.
@@ -64,6 +67,7 @@ private:
     };
 
     void startTask(const QString& label, void (*body)(void*), QFutureWatcher<void>& watcher);
+    void continueTask(const QString& label, std::function<void()> body);
     void waitForTasks();
     void showInterface(const _IF_INFO& entry);
     void clearCameraPanel();
@@ -79,10 +83,11 @@ private:
     CamInfo m_selCam;
     uint32_t m_selIfIp = 0;   // network order
     uint32_t m_selIfMask = 0; // network order
-    bool m_bForce = false;
+    std::atomic<bool> m_bForce{false};
     QFutureWatcher<void> m_camInfoWatcher;
     QFutureWatcher<void> m_discoveryWatcher;
     QFutureWatcher<void> m_forceWatcher;
+    QFutureWatcher<void> m_refreshWatcher; // the rediscovery that ends a configuration task
     Ui::Widget* ui;
 };
 

@@ -35,7 +35,8 @@ inline std::string Emulator()
     return testnet::Env("ORVANTA_EMULATOR");
 }
 
-// Starts the emulator in the camera namespace of interface `iface` with one device per camera description.
+// Starts the emulator in the camera namespace of interface `iface` with one device per camera
+// description.
 inline std::unique_ptr<testnet::PeerProcess> StartEmulator(const std::vector<std::string>& cameras,
                                                            size_t iface = 0, bool log = false)
 {

@@ -72,7 +72,8 @@ configurator_netns_test(configurator_window_static_ip tst_configurator_window
 configurator_test_program(tst_configurator_config ${_ipc_tests}/tst_configurator_config.cpp)
 configurator_netns_test(configurator_config_writes tst_configurator_config config-one-camera
     onlyTheUserNameChanged longNamesAreCutShortNamesPadded staticWithUnchangedAddressesWritesNothing
-    dhcpOnAPersistentCamera newStaticAddressIsMadePersistentAndTaken)
+    dhcpOnAPersistentCamera newStaticAddressIsMadePersistentAndTaken
+    theWindowStaysResponsiveWhileTheListIsSearchedAgain)
 configurator_netns_test(configurator_config_errors tst_configurator_config config-one-camera
     cameraOpenFail setUserIdErrorStillSetsTheConfiguration setStaticIpError setConfigurationError
     answeringNoKeepsTheCamera)

@@ -4,6 +4,7 @@
 #include "GvcpSocket.h"
 #include "InterfaceAddresses.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <fcntl.h>
@@ -230,6 +231,13 @@ std::vector<ReceivedCommand> NamespaceCamera::Writes() const
         }
     }
     return writes;
+}
+
+bool NamespaceCamera::Received(uint16_t command) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::any_of(m_commands.begin(), m_commands.end(),
+                       [command](const ReceivedCommand& c) { return c.command == command; });
 }
 
 void NamespaceCamera::ClearCommands()

@@ -41,6 +41,7 @@ public:
     uint32_t Ip() const; // current address, host order
     std::vector<ReceivedCommand> Commands() const;
     std::vector<ReceivedCommand> Writes() const; // WRITEREG commands only
+    bool Received(uint16_t command) const;       // since the last ClearCommands()
     void ClearCommands();
 
     // Answers every READREG (WRITEREG) of `address` with `status` from now on.

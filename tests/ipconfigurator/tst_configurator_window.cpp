@@ -214,7 +214,8 @@ private slots:
         ui.setAddress("frMMask", "192.168.1.1");
         cam->ClearCommands();
         ui.clickButton("btnSetStaic");
-        QVERIFY(ui.waitIdle());
+        // Persisting at the new address and searching again run behind the dialog.
+        QVERIFY(ui.dialogShownWhile([&] { return cam->Received(gvcp::DISCOVERY_CMD); }));
         QCOMPARE(ui.boxes(), QStringList{"Confirm: Do you want to change IP Setting???"});
 
         // FORCEIP first, then the persistent registers at the new address.

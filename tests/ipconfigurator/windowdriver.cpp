@@ -54,14 +54,29 @@ void WindowDriver::answerBoxes()
 
 bool WindowDriver::waitIdle(int timeoutMs)
 {
+    return waitUntilIdle(timeoutMs, [](bool) {});
+}
+
+bool WindowDriver::dialogShownWhile(const std::function<bool()>& happened, int timeoutMs)
+{
+    bool seen = false;
+    const bool idle =
+        waitUntilIdle(timeoutMs, [&](bool shown) { seen = seen || (shown && happened()); });
+    return idle && seen;
+}
+
+bool WindowDriver::waitUntilIdle(int timeoutMs, const std::function<void(bool shown)>& eachRound)
+{
     QElapsedTimer timer;
     timer.start();
     // Finishing slots show the dialog again for their own steps, so idle must hold a moment.
     int idleRounds = 0;
     while (timer.elapsed() < timeoutMs) {
-        QTest::qWait(50);
-        idleRounds = m_progressDlg->isVisible() ? 0 : idleRounds + 1;
-        if (idleRounds >= 4) {
+        QTest::qWait(20);
+        const bool shown = m_progressDlg->isVisible();
+        eachRound(shown);
+        idleRounds = shown ? 0 : idleRounds + 1;
+        if (idleRounds >= 10) {
             return true;
         }
     }

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QTreeWidget;
@@ -31,6 +32,9 @@ public:
 
     // True once the running task has ended and its progress dialog is hidden.
     bool waitIdle(int timeoutMs = 60000);
+    // Waits like waitIdle() and tells whether this thread saw the progress dialog on screen at
+    // a moment when `happened` held, which shows that the window served events at that time.
+    bool dialogShownWhile(const std::function<bool()>& happened, int timeoutMs = 60000);
     QTreeWidget* tree() const;
     QStringList rootTexts() const;
     QStringList cameraTexts(int root) const;
@@ -61,6 +65,8 @@ public:
 
 private:
     void answerBoxes();
+    // Serves events until the window is idle; `eachRound` sees whether the dialog is shown.
+    bool waitUntilIdle(int timeoutMs, const std::function<void(bool shown)>& eachRound);
 
     std::unique_ptr<Widget> m_window;
     QTimer m_boxTimer;
