@@ -706,9 +706,14 @@ SimCamera::Snapshot SimCamera::snapshot()
     const Node& rate = *nodes_.feature("ResultingFrameRate");
     s.period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(1.0 / std::max(rate.floatValue, 0.01)));
-    s.triggered = entryOf("TriggerMode") == "On";
+    s.triggered = triggerModeOn();
     s.singleFrame = entryOf("AcquisitionMode") == "SingleFrame";
     return s;
+}
+
+bool SimCamera::triggerModeOn()
+{
+    return nodes_.feature("TriggerMode")->currentEntry() == "On";
 }
 
 int SimCamera::setBayerConversion(bool on)
@@ -799,6 +804,8 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
             if (stopRequested_)
                 break;
             --pendingTriggers_;
+            ++triggersTaken_;
+            wake_.notify_all(); // grabs waiting for this trigger
         } else {
             due += s.period;
             const auto now = Clock::now();
@@ -853,12 +860,19 @@ int SimCamera::grab(OImageFrame& frame, int timeoutMs, bool rgb)
     std::unique_lock<std::mutex> lock(mutex_);
     if (!plugged_)
         return ORVANTA_ERR_DEVICE;
-    if (!delivering_) {
+    // In trigger mode the grab takes the frame of the next trigger; triggers only fire while a
+    // stream runs, so without one the grab times out, as on a real camera.
+    const bool waitForTrigger = triggerModeOn();
+    const uint64_t triggersBefore = triggersTaken_;
+    const auto frameReady = [&] {
+        return delivering_ && (!waitForTrigger || triggersTaken_ != triggersBefore);
+    };
+    if (!frameReady()) {
         wake_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                       [this] { return !plugged_ || delivering_; });
+                       [&] { return !plugged_ || frameReady(); });
         if (!plugged_)
             return ORVANTA_ERR_DEVICE;
-        if (!delivering_)
+        if (!frameReady())
             return ORVANTA_ERR_TIMEOUT;
     }
     Snapshot s = snapshot();

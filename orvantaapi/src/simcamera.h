@@ -120,7 +120,8 @@ private:
     void applyUserSet(const UserSet& set);
     int loadSelectedUserSet();
     int saveSelectedUserSet();
-    Snapshot snapshot(); // needs mutex_
+    Snapshot snapshot();  // needs mutex_
+    bool triggerModeOn(); // needs mutex_
     void acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring);
     static void runAcquisition(std::shared_ptr<SimCamera> self, OrvantaFrameCallback callback,
                                std::shared_ptr<FrameRing> ring);
@@ -140,6 +141,7 @@ private:
     bool bayerConversion_ = false;
     bool stopRequested_ = false;
     int pendingTriggers_ = 0;
+    uint64_t triggersTaken_ = 0; // triggers the stream has turned into frames
     uint64_t nextFrameNumber_ = 1;
     uint32_t scratchRegister_ = 0;
     Clock::time_point absentUntil_{};

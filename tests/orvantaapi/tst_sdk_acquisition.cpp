@@ -114,6 +114,32 @@ TEST_F(SdkAcquisition, SoftwareTriggerDeliversOneFramePerTrigger)
     OrvantaStopAcquisition(mono_);
 }
 
+TEST_F(SdkAcquisition, GrabsInTriggerModeWaitForATrigger)
+{
+    ASSERT_EQ(OrvantaSetTriggerEnable(mono_, true), ORVANTA_OK);
+    GrabBuffers g(mono_);
+    // Without a stream no trigger can fire; with one, nothing comes until a trigger does.
+    EXPECT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 100), ORVANTA_ERR_TIMEOUT);
+    ASSERT_EQ(OrvantaStartAcquisition(mono_, countFrame), ORVANTA_OK);
+    EXPECT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 100), ORVANTA_ERR_TIMEOUT);
+
+    constexpr int kPending = 1;
+    std::atomic<int> status{kPending};
+    std::thread grabber([&] { status = OrvantaGrabRAWData(mono_, &g.frame, 20000); });
+    // A trigger fired before the grab began waiting is not its trigger, so fire until it ends.
+    for (int i = 0; i < 200 && status == kPending; ++i) {
+        ASSERT_EQ(OrvantaRunSoftwareTrigger(mono_), ORVANTA_OK);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    grabber.join();
+    EXPECT_EQ(status, ORVANTA_OK);
+    EXPECT_GE(g_frames, 1); // the stream got its frame of the same trigger
+    OrvantaStopAcquisition(mono_);
+
+    ASSERT_EQ(OrvantaSetTriggerEnable(mono_, false), ORVANTA_OK);
+    EXPECT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+}
+
 TEST_F(SdkAcquisition, SilentCameraDeliversNothingAndGrabsTimeOut)
 {
     const std::string id = cameraId(1);

@@ -43,7 +43,9 @@
  *   mono8Data null or at least maxWidth x maxHeight bytes. A null buffer is left out: the RAW
  *   grab needs rawData, the RGB grab rgbData. On ORVANTA_OK one frame of the current ROI was
  *   copied and dataSize, width, height, bitsPerPixel, pixelFormat and frameID are set. Grabs
- *   work with or without a running stream.
+ *   work with or without a running stream. With TriggerMode "On" a grab returns the frame of
+ *   the next trigger, and ORVANTA_ERR_TIMEOUT when none comes within the timeout (software
+ *   triggers fire only while a stream runs).
  */
 #ifndef ORVANTA_API_H
 #define ORVANTA_API_H
