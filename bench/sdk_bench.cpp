@@ -1,5 +1,6 @@
 // Figures of the SDK's pixel work on one core, and the CPU cost of a simulated stream.
 #include "OrvantaAPI.h"
+#include "outputprocessing.h"
 #include "pixelops.h"
 #include "simscene.h"
 
@@ -148,6 +149,16 @@ int main()
     std::printf("12 -> 8 bit reduction of %.1f MB: %.2f GB/s read; memcpy of the same bytes %.2f "
                 "GB/s; ratio %.2f\n",
                 bytes * 1e3, bytes / tReduce, bytes / tCopy, tCopy / tReduce);
+
+    // Hue, saturation and sharpening of the RGB output, on the demosaiced picture.
+    const auto matrix = colourMatrix(60, 1.5);
+    std::vector<unsigned char> work(ours);
+    const double tColour =
+        bestSeconds([&] { adjustColour(work.data(), size_t(kWidth) * kHeight, matrix); }, 5);
+    const double tSharpen = bestSeconds([&] { sharpen(work.data(), kWidth, kHeight, 3, 0.5); }, 5);
+    std::printf("output processing of RGB %dx%d: hue and saturation %.1f Mpixel/s, sharpening "
+                "%.1f Mpixel/s\n",
+                kWidth, kHeight, mpix / tColour, mpix / tSharpen);
 
     streamCost(false);
     streamCost(true);

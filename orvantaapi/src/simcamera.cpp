@@ -703,12 +703,25 @@ SimCamera::Snapshot SimCamera::snapshot()
     s.render.width = intOf("Width");
     s.render.height = intOf("Height");
     s.render.toRgb = bayerConversion_;
+    s.render.processing = outputProcessing();
     const Node& rate = *nodes_.feature("ResultingFrameRate");
     s.period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(1.0 / std::max(rate.floatValue, 0.01)));
     s.triggered = triggerModeOn();
     s.singleFrame = entryOf("AcquisitionMode") == "SingleFrame";
     return s;
+}
+
+OutputProcessing SimCamera::outputProcessing()
+{
+    OutputProcessing p;
+    // Sharpness 10 is none and 20 the strongest; Hue 508 and Saturation 512 are neutral.
+    p.sharpening = (nodes_.feature("Sharpness")->intValue - 10) / 10.0;
+    if (const Node* hue = nodes_.feature("Hue"))
+        p.hueDegrees = (hue->intValue - 508) * 180.0 / 508;
+    if (const Node* saturation = nodes_.feature("Saturation"))
+        p.saturation = saturation->intValue / 512.0;
+    return p;
 }
 
 bool SimCamera::triggerModeOn()

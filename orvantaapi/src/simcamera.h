@@ -120,8 +120,9 @@ private:
     void applyUserSet(const UserSet& set);
     int loadSelectedUserSet();
     int saveSelectedUserSet();
-    Snapshot snapshot();  // needs mutex_
-    bool triggerModeOn(); // needs mutex_
+    Snapshot snapshot();                 // needs mutex_
+    bool triggerModeOn();                // needs mutex_
+    OutputProcessing outputProcessing(); // needs mutex_
     void acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring);
     static void runAcquisition(std::shared_ptr<SimCamera> self, OrvantaFrameCallback callback,
                                std::shared_ptr<FrameRing> ring);

@@ -159,15 +159,29 @@ void SimScene::render(const RenderRequest& r) const
         }
     }
     const size_t pixels = size_t(r.width) * r.height;
+    const OutputProcessing& processing = r.processing;
+    if (!colour_ && processing.sharpening > 0) {
+        if (wide)
+            sharpen(reinterpret_cast<uint16_t*>(r.raw), r.width, r.height, processing.sharpening,
+                    (1 << t.outputBits) - 1);
+        else
+            sharpen(r.raw, r.width, r.height, 1, processing.sharpening);
+    }
     if (wide)
         reduceTo8(reinterpret_cast<const uint16_t*>(r.raw), pixels, t.outputBits, r.mono8);
     else if (r.mono8 != r.raw)
         std::memcpy(r.mono8, r.raw, pixels);
     if (r.toRgb) {
-        if (colour_)
+        if (colour_) {
             demosaicGR8(r.mono8, r.width, r.height, r.rgb);
-        else
+            if (processing.changesColour())
+                adjustColour(r.rgb, pixels,
+                             colourMatrix(processing.hueDegrees, processing.saturation));
+            if (processing.sharpening > 0)
+                sharpen(r.rgb, r.width, r.height, 3, processing.sharpening);
+        } else {
             greyToRgb(r.mono8, pixels, r.rgb);
+        }
     }
 }
 

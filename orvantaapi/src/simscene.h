@@ -3,6 +3,8 @@
 #ifndef ORVANTA_SIMSCENE_H
 #define ORVANTA_SIMSCENE_H
 
+#include "outputprocessing.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -37,6 +39,9 @@ struct RenderRequest
     uint64_t frameNumber = 0;
     std::shared_ptr<const ToneTables> tones;
     bool toRgb = false;
+    // Sharpening applies to the samples of a mono camera and to the RGB output of a colour
+    // one (whose raw mosaic stays as the sensor gave it); hue and saturation to RGB output.
+    OutputProcessing processing;
     // Destinations: raw is width * height samples of outputBits (16-bit containers above 8);
     // mono8 receives the 8-bit plane (may equal raw for 8-bit output); rgb when toRgb.
     unsigned char* raw = nullptr;

@@ -2,8 +2,10 @@
 // and the picture following the settings.
 #include "sdktestutil.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -251,6 +253,66 @@ TEST_F(SdkAcquisition, ColourGainsChangeTheDemosaicedColour)
     ASSERT_EQ(OrvantaGrabRGBData(colour, &g.frame, 1000), ORVANTA_OK);
     EXPECT_GT(g.meanRgb(0), red * 1.3);
     EXPECT_LT(g.meanRgb(2), blue * 0.8);
+}
+
+// Horizontal detail of the 8-bit plane: the sum of differences between neighbours.
+double edgeEnergy(const GrabBuffers& g)
+{
+    double sum = 0;
+    for (uint32_t y = 0; y < g.frame.height; ++y) {
+        const uint8_t* row = &g.mono8[size_t(y) * g.frame.width];
+        for (uint32_t x = 1; x < g.frame.width; ++x)
+            sum += std::abs(int(row[x]) - int(row[x - 1]));
+    }
+    return sum;
+}
+
+// How many pixels each colour clearly dominates.
+std::array<int, 3> dominantColours(const GrabBuffers& g)
+{
+    std::array<int, 3> counts{};
+    const size_t n = size_t(g.frame.width) * g.frame.height;
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t* p = &g.rgb[3 * i];
+        for (int c = 0; c < 3; ++c)
+            if (p[c] > p[(c + 1) % 3] + 40 && p[c] > p[(c + 2) % 3] + 40)
+                ++counts[size_t(c)];
+    }
+    return counts;
+}
+
+TEST_F(SdkAcquisition, HueSaturationAndSharpnessShapeTheOutput)
+{
+    OrvantaHandle colour = nullptr;
+    ASSERT_EQ(OrvantaOpenCamera(cameraId(0).c_str(), &colour), ORVANTA_OK);
+    GrabBuffers c(colour);
+    ASSERT_EQ(OrvantaGrabRGBData(colour, &c.frame, 1000), ORVANTA_OK);
+    const std::array<int, 3> before = dominantColours(c);
+    ASSERT_EQ(OrvantaSetSaturation(colour, 0), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRGBData(colour, &c.frame, 1000), ORVANTA_OK);
+    const size_t n = size_t(c.frame.width) * c.frame.height;
+    for (size_t i = 0; i < n; i += 101)
+        ASSERT_TRUE(c.rgb[3 * i] == c.rgb[3 * i + 1] && c.rgb[3 * i] == c.rgb[3 * i + 2]) << i;
+    ASSERT_EQ(OrvantaSetSaturation(colour, 512), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetHue(colour, 508 + 508 * 2 / 3), ORVANTA_OK); // +120 degrees
+    ASSERT_EQ(OrvantaGrabRGBData(colour, &c.frame, 1000), ORVANTA_OK);
+    // Red areas turn green, green ones blue and blue ones red (roughly: the turn keeps
+    // luminance, so it is no exchange of channels).
+    const std::array<int, 3> after = dominantColours(c);
+    for (int ch = 0; ch < 3; ++ch) {
+        ASSERT_GT(before[size_t(ch)], 1000);
+        EXPECT_NEAR(after[size_t((ch + 1) % 3)], before[size_t(ch)], before[size_t(ch)] / 3) << ch;
+    }
+
+    // Sharpening a mono camera raises the detail of its samples.
+    GrabBuffers g(mono_);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    const double plain = edgeEnergy(g);
+    ASSERT_EQ(OrvantaSetSharpness(mono_, 20), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &g.frame, 1000), ORVANTA_OK);
+    EXPECT_GT(edgeEnergy(g), plain * 1.2);
+    // The 8-bit plane of an 8-bit format is the sharpened samples themselves.
+    EXPECT_EQ(std::memcmp(g.raw.data(), g.mono8.data(), g.frame.dataSize), 0);
 }
 
 TEST_F(SdkAcquisition, BayerConversionFillsRgbOfStreamedFrames)

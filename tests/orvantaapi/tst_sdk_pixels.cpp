@@ -1,4 +1,6 @@
-// Pixel work of the SDK: demosaic, bit-depth reduction, tone tables and the scene's ROI crop.
+// Pixel work of the SDK: demosaic, bit-depth reduction, tone tables, output processing and the
+// scene's ROI crop.
+#include "outputprocessing.h"
 #include "pixelops.h"
 #include "simscene.h"
 
@@ -144,6 +146,86 @@ TEST(ToneTables, FollowGainBlackLevelGammaAndDepth)
     // Tables never decrease with the input.
     for (int i = 1; i < 4096; ++i)
         ASSERT_GE(gained->colour[1][i], gained->colour[1][i - 1]);
+}
+
+int luma(const uint8_t* p)
+{
+    return int(std::lround(0.213 * p[0] + 0.715 * p[1] + 0.072 * p[2]));
+}
+
+TEST(OutputProcessing, HueAndSaturationKeepLuminanceAndNeutralKeepsPixels)
+{
+    // Colours that stay inside the cube when turned, so nothing is clipped.
+    const std::vector<uint8_t> colours = {150, 90, 80, 90, 140, 100, 90, 100, 160, 128, 128, 128};
+    const size_t n = colours.size() / 3;
+    std::vector<uint8_t> rgb = colours;
+    adjustColour(rgb.data(), n, colourMatrix(0, 1));
+    EXPECT_EQ(rgb, colours);
+    adjustColour(rgb.data(), n, colourMatrix(360, 1));
+    for (size_t i = 0; i < rgb.size(); ++i)
+        EXPECT_NEAR(rgb[i], colours[i], 1) << i;
+
+    rgb = colours;
+    adjustColour(rgb.data(), n, colourMatrix(0, 0));
+    for (size_t p = 0; p < n; ++p) {
+        const uint8_t* px = &rgb[3 * p];
+        EXPECT_TRUE(px[0] == px[1] && px[1] == px[2]) << p;
+        EXPECT_NEAR(px[0], luma(&colours[3 * p]), 1) << p;
+    }
+
+    rgb = colours;
+    adjustColour(rgb.data(), n, colourMatrix(120, 1));
+    EXPECT_LT(rgb[0], rgb[1]); // the red pixel turned towards green
+    for (size_t p = 0; p < n; ++p)
+        EXPECT_NEAR(luma(&rgb[3 * p]), luma(&colours[3 * p]), 3) << p;
+    EXPECT_EQ(std::vector<uint8_t>(rgb.end() - 3, rgb.end()), (std::vector<uint8_t>(3, 128)));
+
+    rgb = {250, 10, 10};
+    adjustColour(rgb.data(), 1, colourMatrix(0, 2)); // clamped, not wrapped
+    EXPECT_EQ(rgb[0], 255);
+    EXPECT_EQ(rgb[1], 0);
+}
+
+TEST(OutputProcessing, SharpeningRaisesEdgesLeavesFlatAreasAndClamps)
+{
+    constexpr int w = 8, h = 5;
+    // Dark left half, bright right half, one sample per pixel.
+    std::vector<uint8_t> step(w * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            step[size_t(y) * w + x] = x < w / 2 ? 60 : 180;
+    std::vector<uint8_t> out = step;
+    sharpen(out.data(), w, h, 1, 0);
+    EXPECT_EQ(out, step);
+    sharpen(out.data(), w, h, 1, 1);
+    for (int y = 1; y + 1 < h; ++y) {
+        const uint8_t* row = &out[size_t(y) * w];
+        EXPECT_LT(row[w / 2 - 1], 60); // undershoot on the dark side
+        EXPECT_GT(row[w / 2], 180);    // overshoot on the bright side
+        EXPECT_EQ(row[1], 60);         // flat
+        EXPECT_EQ(row[w - 2], 180);
+        EXPECT_EQ(row[0], 60); // border kept
+    }
+    EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.begin() + w),
+              std::vector<uint8_t>(step.begin(), step.begin() + w));
+
+    // Interleaved RGB: each colour is sharpened on its own.
+    std::vector<uint8_t> rgb(size_t(w) * h * 3);
+    for (size_t i = 0; i < step.size(); ++i)
+        rgb[3 * i] = step[i], rgb[3 * i + 1] = 100, rgb[3 * i + 2] = uint8_t(240 - step[i]);
+    sharpen(rgb.data(), w, h, 3, 1);
+    const uint8_t* edge = &rgb[(size_t(2) * w + w / 2) * 3];
+    EXPECT_GT(edge[0], 180);
+    EXPECT_EQ(edge[1], 100);
+    EXPECT_LT(edge[2], 60);
+
+    // 12-bit samples clamp at their own full scale.
+    std::vector<uint16_t> wide(w * h);
+    for (size_t i = 0; i < wide.size(); ++i)
+        wide[i] = i % w < w / 2 ? 0 : 4000;
+    sharpen(wide.data(), w, h, 1, 4095);
+    EXPECT_EQ(wide[size_t(2) * w + w / 2], 4095);
+    EXPECT_EQ(wide[size_t(2) * w + w / 2 - 1], 0);
 }
 
 TEST(Scene, RegionOfInterestIsTheSensorPictureCroppedAtTheOffset)
