@@ -38,6 +38,10 @@ constexpr int kBitPersistent = gvcp::IPCFG_PERSISTENT;
 constexpr int kBitDHCP = gvcp::IPCFG_DHCP;
 constexpr int kBitLLA = gvcp::IPCFG_LLA;
 
+// Progress dialog labels used by more than one task.
+const char* const kSearchingLabel = "Searching GigE Camera.......";
+const char* const kSettingInfoLabel = "Setting Camera Info.......";
+
 void sleepMs(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -180,7 +184,7 @@ void Discovery(void*)
 
 void Widget::on_btnRefresh_clicked()
 {
-    startTask(QStringLiteral("Searching GigE Camera......."), Discovery, m_discoveryWatcher);
+    startTask(QString::fromLatin1(kSearchingLabel), Discovery, m_discoveryWatcher);
 }
 
 void Widget::DiscoveryFinished()
@@ -518,7 +522,7 @@ void Widget::on_btnSetInfo_clicked()
                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::No) {
         return;
     }
-    startTask(QStringLiteral("Setting Camera Info......."), SetCamInfotProc, m_camInfoWatcher);
+    startTask(QString::fromLatin1(kSettingInfoLabel), SetCamInfotProc, m_camInfoWatcher);
 }
 
 void Widget::on_btnSetStaic_clicked()
@@ -634,7 +638,7 @@ void Widget::forceAndPersist(int deviceIp, const CamForm& form, int wanted, bool
 void Widget::SetCamInfoFinished()
 {
     m_progressDlg->SetProgress(100);
-    continueTask(QStringLiteral("Searching GigE Camera......."), [this] { Discovery(this); });
+    continueTask(QString::fromLatin1(kSearchingLabel), [this] { Discovery(this); });
 }
 
 void Widget::setStatic()
@@ -662,7 +666,7 @@ void Widget::SetStaticFinished()
         return;
     }
     ui->chkStatic->setChecked(true);
-    continueTask(QStringLiteral("Setting Camera Info......."), [this] {
+    continueTask(QString::fromLatin1(kSettingInfoLabel), [this] {
         writeCamInfo(true);
         setProgress(70);
         Discovery(this);
