@@ -86,32 +86,39 @@ int AravisDevice::guardWrite(const Target& t) const
     return stream_ && isStreamGeometryNode(t.name) ? int(ORVANTA_ERR_ACQUIRING) : int(ORVANTA_OK);
 }
 
-int AravisDevice::list(const std::string& parent, std::vector<std::string>& names)
-{
-    return call([&] {
-        Target t;
-        if (int rc = resolve(Scope::Tree, parent, t))
-            return rc;
-        return arvChildren(t.node, names);
-    });
-}
-
-int AravisDevice::info(const std::string& name, NodeInfo& out)
-{
-    return call([&] {
-        Target t;
-        if (int rc = resolve(Scope::Tree, name, t))
-            return rc;
-        return arvNodeInfo(t.node, name, out);
-    });
-}
-
-int AravisDevice::getInt(Scope scope, const std::string& name, IntValue& out)
+template <class F> int AravisDevice::onNode(Scope scope, const std::string& name, F&& f)
 {
     return call([&] {
         Target t;
         if (int rc = resolve(scope, name, t))
             return rc;
+        return int(f(t));
+    });
+}
+
+template <class F> int AravisDevice::onWritableNode(Scope scope, const std::string& name, F&& f)
+{
+    return onNode(scope, name, [&](const Target& t) {
+        if (int rc = guardWrite(t))
+            return rc;
+        return int(f(t));
+    });
+}
+
+int AravisDevice::list(const std::string& parent, std::vector<std::string>& names)
+{
+    return onNode(Scope::Tree, parent, [&](const Target& t) { return arvChildren(t.node, names); });
+}
+
+int AravisDevice::info(const std::string& name, NodeInfo& out)
+{
+    return onNode(Scope::Tree, name,
+                  [&](const Target& t) { return arvNodeInfo(t.node, name, out); });
+}
+
+int AravisDevice::getInt(Scope scope, const std::string& name, IntValue& out)
+{
+    return onNode(scope, name, [&](const Target& t) {
         if (scope == Scope::Tree || arvNodeType(t.node) != ORVANTA_NODE_FLOAT)
             return arvGetInt(t.node, out);
         FloatValue f;
@@ -128,12 +135,7 @@ int AravisDevice::getInt(Scope scope, const std::string& name, IntValue& out)
 
 int AravisDevice::setInt(Scope scope, const std::string& name, int64_t value)
 {
-    return call([&] {
-        Target t;
-        if (int rc = resolve(scope, name, t))
-            return rc;
-        if (int rc = guardWrite(t))
-            return rc;
+    return onWritableNode(scope, name, [&](const Target& t) {
         if (scope == Scope::Feature && arvNodeType(t.node) == ORVANTA_NODE_FLOAT)
             return arvSetFloat(t.node, double(value) / t.floatScale);
         return arvSetInt(t.node, value);
@@ -142,10 +144,7 @@ int AravisDevice::setInt(Scope scope, const std::string& name, int64_t value)
 
 int AravisDevice::getFloat(Scope scope, const std::string& name, FloatValue& out)
 {
-    return call([&] {
-        Target t;
-        if (int rc = resolve(scope, name, t))
-            return rc;
+    return onNode(scope, name, [&](const Target& t) {
         if (scope == Scope::Tree || arvNodeType(t.node) != ORVANTA_NODE_INTEGER)
             return arvGetFloat(t.node, out);
         IntValue i;
@@ -158,12 +157,7 @@ int AravisDevice::getFloat(Scope scope, const std::string& name, FloatValue& out
 
 int AravisDevice::setFloat(Scope scope, const std::string& name, double value)
 {
-    return call([&] {
-        Target t;
-        if (int rc = resolve(scope, name, t))
-            return rc;
-        if (int rc = guardWrite(t))
-            return rc;
+    return onWritableNode(scope, name, [&](const Target& t) {
         if (scope == Scope::Feature && arvNodeType(t.node) == ORVANTA_NODE_INTEGER) {
             if (!std::isfinite(value))
                 return int(ORVANTA_ERR_OUT_OF_RANGE);
@@ -175,71 +169,38 @@ int AravisDevice::setFloat(Scope scope, const std::string& name, double value)
 
 int AravisDevice::getBool(Scope scope, const std::string& name, bool& out)
 {
-    return call([&] {
-        Target t;
-        int rc = resolve(scope, name, t);
-        return rc ? rc : arvGetBool(t.node, out);
-    });
+    return onNode(scope, name, [&](const Target& t) { return arvGetBool(t.node, out); });
 }
 
 int AravisDevice::setBool(Scope scope, const std::string& name, bool value)
 {
-    return call([&] {
-        Target t;
-        int rc = resolve(scope, name, t);
-        return rc ? rc : arvSetBool(t.node, value);
-    });
+    return onNode(scope, name, [&](const Target& t) { return arvSetBool(t.node, value); });
 }
 
 int AravisDevice::getEnum(Scope scope, const std::string& name, EnumValue& out)
 {
-    return call([&] {
-        Target t;
-        int rc = resolve(scope, name, t);
-        return rc ? rc : arvGetEnum(t.node, out);
-    });
+    return onNode(scope, name, [&](const Target& t) { return arvGetEnum(t.node, out); });
 }
 
 int AravisDevice::setEnum(Scope scope, const std::string& name, const std::string& entry)
 {
-    return call([&] {
-        Target t;
-        if (int rc = resolve(scope, name, t))
-            return rc;
-        if (int rc = guardWrite(t))
-            return rc;
-        return arvSetEnum(t.node, entry);
-    });
+    return onWritableNode(scope, name, [&](const Target& t) { return arvSetEnum(t.node, entry); });
 }
 
 int AravisDevice::getString(Scope scope, const std::string& name, std::string& out)
 {
-    return call([&] {
-        Target t;
-        int rc = resolve(scope, name, t);
-        return rc ? rc : arvGetString(t.node, out);
-    });
+    return onNode(scope, name, [&](const Target& t) { return arvGetString(t.node, out); });
 }
 
 int AravisDevice::setString(Scope scope, const std::string& name, const std::string& value)
 {
-    return call([&] {
-        Target t;
-        if (int rc = resolve(scope, name, t))
-            return rc;
-        if (int rc = guardWrite(t))
-            return rc;
-        return arvSetString(t.node, value);
-    });
+    return onWritableNode(scope, name,
+                          [&](const Target& t) { return arvSetString(t.node, value); });
 }
 
 int AravisDevice::execute(Scope scope, const std::string& name)
 {
-    return call([&] {
-        Target t;
-        int rc = resolve(scope, name, t);
-        return rc ? rc : arvExecute(t.node);
-    });
+    return onNode(scope, name, [&](const Target& t) { return arvExecute(t.node); });
 }
 
 int AravisDevice::restoreFactoryDefault()

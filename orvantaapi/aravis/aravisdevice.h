@@ -69,6 +69,10 @@ private:
     template <class F> int call(F&& f);
     int resolve(Scope scope, const std::string& name, Target& out);
     int guardWrite(const Target& t) const;
+    // Runs f(target) under the session lock once the node is found; the writing form also
+    // refuses stream-geometry nodes while a stream runs.
+    template <class F> int onNode(Scope scope, const std::string& name, F&& f);
+    template <class F> int onWritableNode(Scope scope, const std::string& name, F&& f);
     void buildRegisterMap();
     bool registerMapped(uint32_t address) const;
     std::shared_ptr<AravisStream> stopStream();

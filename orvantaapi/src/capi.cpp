@@ -646,7 +646,8 @@ int OrvantaGetGainMinMax(OrvantaHandle handle, int* minimum, int* maximum)
     return intFeatureRange(handle, "Gain", minimum, maximum);
 }
 
-#define ORVANTA_DEFINE_INT_FEATURE(F, NODE)                                                        \
+// Get and set of an integer feature whose range the interface does not offer.
+#define ORVANTA_DEFINE_INT_ACCESS(F, NODE)                                                         \
     int OrvantaGet##F(OrvantaHandle handle, int* value)                                            \
     {                                                                                              \
         return getIntFeature(handle, NODE, value);                                                 \
@@ -654,7 +655,10 @@ int OrvantaGetGainMinMax(OrvantaHandle handle, int* minimum, int* maximum)
     int OrvantaSet##F(OrvantaHandle handle, int value)                                             \
     {                                                                                              \
         return setIntFeature(handle, NODE, value);                                                 \
-    }                                                                                              \
+    }
+
+#define ORVANTA_DEFINE_INT_FEATURE(F, NODE)                                                        \
+    ORVANTA_DEFINE_INT_ACCESS(F, NODE)                                                             \
     int OrvantaGet##F##MinMax(OrvantaHandle handle, int* minimum, int* maximum)                    \
     {                                                                                              \
         return intFeatureRange(handle, NODE, minimum, maximum);                                    \
@@ -782,35 +786,11 @@ int OrvantaSetTriggerEnable(OrvantaHandle handle, bool enabled)
     return listSelect(handle, "TriggerMode", enabled ? "On" : "Off");
 }
 
-int OrvantaGetTriggerDelay(OrvantaHandle handle, int* microseconds)
-{
-    return getIntFeature(handle, "TriggerDelay", microseconds);
-}
-
-int OrvantaSetTriggerDelay(OrvantaHandle handle, int microseconds)
-{
-    return setIntFeature(handle, "TriggerDelay", microseconds);
-}
-
-int OrvantaGetTriggerParameter(OrvantaHandle handle, int* value)
-{
-    return getIntFeature(handle, "TriggerParameter", value);
-}
-
-int OrvantaSetTriggerParameter(OrvantaHandle handle, int value)
-{
-    return setIntFeature(handle, "TriggerParameter", value);
-}
-
-int OrvantaGetTriggerNoiseFilter(OrvantaHandle handle, int* value)
-{
-    return getIntFeature(handle, "TriggerNoiseFilter", value);
-}
-
-int OrvantaSetTriggerNoiseFilter(OrvantaHandle handle, int value)
-{
-    return setIntFeature(handle, "TriggerNoiseFilter", value);
-}
+ORVANTA_DEFINE_INT_ACCESS(TriggerDelay, "TriggerDelay")
+ORVANTA_DEFINE_INT_ACCESS(TriggerParameter, "TriggerParameter")
+ORVANTA_DEFINE_INT_ACCESS(TriggerNoiseFilter, "TriggerNoiseFilter")
+ORVANTA_DEFINE_INT_ACCESS(StrobeDelay, "TimerDelay")
+ORVANTA_DEFINE_INT_ACCESS(StrobeDuration, "TimerDuration")
 
 int OrvantaGetStrobeEnable(OrvantaHandle handle, bool* enabled)
 {
@@ -820,26 +800,6 @@ int OrvantaGetStrobeEnable(OrvantaHandle handle, bool* enabled)
 int OrvantaSetStrobeEnable(OrvantaHandle handle, bool enabled)
 {
     return setBoolFeature(handle, "StrobeEnable", enabled);
-}
-
-int OrvantaGetStrobeDelay(OrvantaHandle handle, int* microseconds)
-{
-    return getIntFeature(handle, "TimerDelay", microseconds);
-}
-
-int OrvantaSetStrobeDelay(OrvantaHandle handle, int microseconds)
-{
-    return setIntFeature(handle, "TimerDelay", microseconds);
-}
-
-int OrvantaGetStrobeDuration(OrvantaHandle handle, int* microseconds)
-{
-    return getIntFeature(handle, "TimerDuration", microseconds);
-}
-
-int OrvantaSetStrobeDuration(OrvantaHandle handle, int microseconds)
-{
-    return setIntFeature(handle, "TimerDuration", microseconds);
 }
 
 int OrvantaSetUserDefault(OrvantaHandle handle)

@@ -16,13 +16,6 @@ using namespace mwtest;
 
 namespace {
 const char kSerial[] = "E2E01";
-const QString kStopText = QStringLiteral("               0.0 fps (0.0 MB/s)");
-
-QString countText(quint64 n)
-{
-    return QStringLiteral("Recv :                 %1").arg(n);
-}
-
 // The number the count label shows, -1 when it does not have the count form.
 qint64 shownCount(MainWindow& w)
 {
@@ -34,15 +27,7 @@ qint64 shownCount(MainWindow& w)
 // fps and MB/s of the rate label; false unless it has the "fps (… MB/s)" form with fps > 0.
 bool shownRate(MainWindow& w, double* fps, double* mbps)
 {
-    static const QRegularExpression re(
-        QStringLiteral("^ {24}([ \\d]*\\d\\.\\d) fps \\((\\d+\\.\\d) MB/s\\)$"));
-    const auto m = re.match(label(w, "laRate"));
-    if (!m.hasMatch()) {
-        return false;
-    }
-    *fps = m.captured(1).trimmed().toDouble();
-    *mbps = m.captured(2).toDouble();
-    return *fps > 0;
+    return parseRate(label(w, "laRate"), fps, mbps);
 }
 
 QListWidget* listWidget(MainWindow& w)

@@ -2,33 +2,9 @@
 // the rate window restarting, and the single grab.
 #include "tst_mainwindow_util.h"
 
-#include <QRegularExpression>
-
 using namespace mwtest;
 
 namespace {
-const QString kStopText = QStringLiteral("               0.0 fps (0.0 MB/s)");
-
-QString countText(quint64 n)
-{
-    return QStringLiteral("Recv :                 %1").arg(n);
-}
-
-// fps and MB/s of a rate label "<24 spaces>%4.1lf fps (%3.1lf MB/s)"; false when not that form
-// or when it still shows the start-up rate of 0.
-bool parseRate(const QString& text, double* fps, double* mbps)
-{
-    static const QRegularExpression re(
-        QStringLiteral("^ {24}([ \\d]*\\d\\.\\d) fps \\((\\d+\\.\\d) MB/s\\)$"));
-    const auto m = re.match(text);
-    if (!m.hasMatch()) {
-        return false;
-    }
-    *fps = m.captured(1).trimmed().toDouble();
-    *mbps = m.captured(2).toDouble();
-    return *fps > 0;
-}
-
 QString nodeString(OrvantaHandle h, const char* name)
 {
     char value[ORVANTA_NODE_TEXT_SIZE] = {};

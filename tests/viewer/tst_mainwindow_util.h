@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
@@ -45,6 +46,29 @@ inline QAction* action(MainWindow& w, const char* name)
 inline QString label(MainWindow& w, const char* name)
 {
     return w.findChild<QLabel*>(QLatin1String(name))->text();
+}
+
+// The rate label once a stream has stopped.
+const QString kStopText = QStringLiteral("               0.0 fps (0.0 MB/s)");
+
+inline QString countText(quint64 n)
+{
+    return QStringLiteral("Recv :                 %1").arg(n);
+}
+
+// fps and MB/s of a rate label "<24 spaces>%4.1lf fps (%3.1lf MB/s)"; false when not that form
+// or when it still shows the start-up rate of 0.
+inline bool parseRate(const QString& text, double* fps, double* mbps)
+{
+    static const QRegularExpression re(
+        QStringLiteral("^ {24}([ \\d]*\\d\\.\\d) fps \\((\\d+\\.\\d) MB/s\\)$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch()) {
+        return false;
+    }
+    *fps = m.captured(1).trimmed().toDouble();
+    *mbps = m.captured(2).toDouble();
+    return *fps > 0;
 }
 
 inline QString lastLog(MainWindow& w)
