@@ -7,6 +7,9 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 struct SaveTask
 {
@@ -39,6 +42,17 @@ bool openNewFile(const QString& base, QFile* file, QString* error)
     }
     *error = QStringLiteral("too many files of the same name");
     return false;
+}
+
+// Saving yields to the streaming threads: a niceness of 10 leaves it about a tenth of a
+// processor they want, and all of what they leave.
+void lowerThisThreadPriority()
+{
+    thread_local bool lowered = false;
+    if (!lowered) {
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+        lowered = true;
+    }
 }
 
 bool writeBytes(QFile* file, const QByteArray& data, QString* error)
@@ -118,7 +132,7 @@ bool FrameSaver::trySubmit(SaveJob& job)
         ++m_running;
     }
     auto* task = new SaveTask{std::move(job), this};
-    QtConcurrent::run(SaveThread, static_cast<void*>(task));
+    QtConcurrent::run(&m_pool, SaveThread, static_cast<void*>(task));
     return true;
 }
 
@@ -139,6 +153,7 @@ void FrameSaver::finished()
 void SaveThread(void* job)
 {
     std::unique_ptr<SaveTask> task(static_cast<SaveTask*>(job));
+    lowerThisThreadPriority();
     QString fileName;
     QString error;
     if (!writeSaveJob(task->job, QDateTime::currentDateTime(), &fileName, &error)) {

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QThreadPool>
 
 #include <condition_variable>
 #include <functional>
@@ -31,10 +32,11 @@ QString saveFileName(const SaveJob& job, const QDateTime& when);
 // Returns true and the name written, or false and a message naming the file and the reason.
 bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, QString* error);
 
-// Runs save jobs on the global thread pool; failures go to the log callback (called on the
-// pool thread). At most maxPending jobs wait or run at once: each holds a whole frame, and
-// saving every displayed frame can be slower than the display. The destructor waits for the
-// jobs still running.
+// Runs save jobs on a pool of its own whose threads run at a lower priority, so encoding never
+// takes the processor from the camera and display threads; failures go to the log callback
+// (called on the pool thread). At most maxPending jobs wait or run at once: each holds a whole
+// frame, and saving every displayed frame can be slower than the display. The destructor waits for
+// the jobs still running.
 class FrameSaver
 {
 public:
@@ -56,6 +58,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_idle;
     int m_running = 0;
+    QThreadPool m_pool; // last: its threads are joined before the members above go
 };
 
 // Pool task body: writes one job (a heap-allocated save task) and frees it.
