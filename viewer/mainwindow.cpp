@@ -102,7 +102,7 @@ MainWindow::~MainWindow()
     m_grabWatcher->waitForFinished();
     // Closing before OrvantaUninit: the SDK refuses calls on the session after it.
     slotCloseCamera();
-    m_saver->waitForIdle();
+    waitForSaves();
     g_mainWindow = nullptr;
     OrvantaUninit();
     delete ui;
@@ -151,6 +151,11 @@ XMLCtrl* MainWindow::xmlCtrl() const
 LogStatus* MainWindow::logStatus() const
 {
     return m_logStatus;
+}
+
+void MainWindow::waitForSaves()
+{
+    m_saver->waitForIdle();
 }
 
 void MainWindow::connectActions()

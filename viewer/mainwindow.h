@@ -57,6 +57,8 @@ public:
     CameraList* cameraList() const;
     XMLCtrl* xmlCtrl() const;
     LogStatus* logStatus() const;
+    // Returns once every save job started so far has finished writing its file.
+    void waitForSaves();
 
 signals:
     void sigUpdateCameraList(QStringList list);

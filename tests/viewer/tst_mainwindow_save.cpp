@@ -9,8 +9,6 @@
 #include <QRadioButton>
 #include <QSemaphore>
 #include <QTemporaryDir>
-#include <QThreadPool>
-#include <QtConcurrent>
 
 #include "cameractrl.h"
 #include "framesaver.h"
@@ -47,9 +45,10 @@ QString saveOnce(MainWindow& w, const QString& dir)
     save->trigger();
     const bool done =
         QTest::qWaitFor([&] { return !save->isChecked() && filesIn(dir).size() == 1; }, 10000);
-    Q_UNUSED(done);    // the caller checks the files
-    QTest::qWait(300); // the saving task finishes writing
+    Q_UNUSED(done); // the caller checks the files
     w.slotStopCamera();
+    w.waitForSaves();
+    QCoreApplication::sendPostedEvents(); // the pictures displayed before the stop
     const QStringList files = filesIn(dir);
     return files.size() == 1 ? dir + QLatin1Char('/') + files.first() : QString();
 }
@@ -120,34 +119,33 @@ private slots:
 
     void backlogOfSavesIsBounded()
     {
-        // Occupy every pool thread so the first job waits; the second one is refused.
+        // The first job fails and its log report waits, so it stays pending: the second job
+        // is refused until it has finished.
         QTemporaryDir dir;
         QSemaphore release;
-        QThreadPool* pool = QThreadPool::globalInstance();
-        QList<QFuture<void>> blockers;
-        for (int i = 0; i < pool->maxThreadCount(); ++i) {
-            blockers << QtConcurrent::run([&release] { release.acquire(); });
-        }
-        {
-            FrameSaver saver([](const QString&) {}, 1);
-            SaveJob job;
-            job.path = dir.path();
-            job.cameraId = QStringLiteral("CAM1");
-            job.extension = QStringLiteral("RAW");
-            job.data = QByteArray(8, 'x');
-            SaveJob second = job;
-            QVERIFY(saver.trySubmit(job));
-            QVERIFY(!saver.trySubmit(second));
-            QCOMPARE(second.data, QByteArray(8, 'x')); // a refused job is left to the caller
-            release.release(pool->maxThreadCount());
-            saver.waitForIdle();
-            SaveJob third = second;
-            QVERIFY(saver.trySubmit(third));
-        }
-        for (QFuture<void>& f : blockers) {
-            f.waitForFinished();
-        }
-        QCOMPARE(filesIn(dir.path()).size(), 2);
+        QSemaphore reported;
+        FrameSaver saver(
+            [&](const QString&) {
+                reported.release();
+                release.acquire();
+            },
+            1);
+        SaveJob job;
+        job.path = dir.path() + QStringLiteral("/missing");
+        job.cameraId = QStringLiteral("CAM1");
+        job.extension = QStringLiteral("RAW");
+        job.data = QByteArray(8, 'x');
+        SaveJob second = job;
+        second.path = dir.path();
+        QVERIFY(saver.trySubmit(job));
+        QVERIFY(reported.tryAcquire(1, 10000));
+        QVERIFY(!saver.trySubmit(second));
+        QCOMPARE(second.data, QByteArray(8, 'x')); // a refused job is left to the caller
+        release.release();
+        saver.waitForIdle();
+        QVERIFY(saver.trySubmit(second));
+        saver.waitForIdle();
+        QCOMPARE(filesIn(dir.path()).size(), 1);
     }
 
     void pngOnceHoldsTheDisplayedPicture()
@@ -224,11 +222,12 @@ private slots:
         QVERIFY(save->isChecked());
         save->trigger();
         w->slotStopCamera();
-        QTest::qWait(300);
+        w->waitForSaves();
         const int written = filesIn(dir.path()).size();
         w->slotStartCamera();
         QTest::qWait(300);
         w->slotStopCamera();
+        w->waitForSaves();
         QCOMPARE(filesIn(dir.path()).size(), written);
     }
 
