@@ -13,27 +13,13 @@ function(orvanta_sdk_spy target)
     endforeach()
 endfunction()
 
-# orvanta_tools_test(name sources...): a viewer test that leaves Qt's offscreen screen leak out
-# of the leak report and never reaches a real camera backend.
-function(orvanta_tools_test name)
-    orvanta_viewer_test(${name} ${ARGN})
-    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-        "ORVANTA_BACKENDS=simulated"
-        "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/tools-lsan.supp")
-endfunction()
-
-orvanta_tools_test(tst_tools tst_tools.cpp)
+orvanta_viewer_test(tst_tools tools-lsan SOURCES tst_tools.cpp)
 target_compile_definitions(tst_tools PRIVATE
     ORVANTA_SDK_HEADER="${PROJECT_SOURCE_DIR}/viewer/sdk/OrvantaAPI.h")
 
-orvanta_tools_test(tst_treemodel tst_treemodel.cpp)
-orvanta_sdk_spy(tst_treemodel)
+foreach(_t treemodel xmlctrl accessregister)
+    orvanta_viewer_test(tst_${_t} tools-lsan SOURCES tst_${_t}.cpp)
+    orvanta_sdk_spy(tst_${_t})
+endforeach()
 
-orvanta_tools_test(tst_xmlctrl tst_xmlctrl.cpp)
-orvanta_sdk_spy(tst_xmlctrl)
-
-orvanta_tools_test(tst_accessregister tst_accessregister.cpp)
-orvanta_sdk_spy(tst_accessregister)
-
-orvanta_tools_test(tst_tools_window tst_tools_window.cpp)
-set_tests_properties(tst_tools_window PROPERTIES TIMEOUT 300)
+orvanta_viewer_test(tst_tools_window tools-lsan TIMEOUT 300 SOURCES tst_tools_window.cpp)
