@@ -1,45 +1,15 @@
 #include "DeviceControl.h"
 
+#include "AddressProbe.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <netinet/in.h>
-
-namespace {
-
-// Holds the exchange lock for one exchange; failures are printed and the exchange goes on.
-class ExchangeLock
-{
-public:
-    explicit ExchangeLock(pthread_mutex_t* mutex) : m_mutex(mutex)
-    {
-        const int error = pthread_mutex_lock(m_mutex);
-        if (error != 0)
-            std::printf("CCriticalSection::Lock() failed: %d (%s)\n", error, std::strerror(error));
-    }
-    ~ExchangeLock()
-    {
-        const int error = pthread_mutex_unlock(m_mutex);
-        if (error != 0)
-            std::printf("CCriticalSection::Unlock() failed: %d (%s)\n", error,
-                        std::strerror(error));
-    }
-    ExchangeLock(const ExchangeLock&) = delete;
-    ExchangeLock& operator=(const ExchangeLock&) = delete;
-
-private:
-    pthread_mutex_t* m_mutex;
-};
-
-} // namespace
+#include <thread>
 
 CDeviceControl::CDeviceControl(int interfaceIp, short /*unused*/) : m_interfaceIp(interfaceIp)
 {
-    pthread_mutexattr_t attr;
-    pthread_mutexattr_init(&attr);
-    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(&m_lock, &attr);
-    pthread_mutexattr_destroy(&attr);
     if (InitUSocket(interfaceIp) != 0)
         std::printf("new CUSocket Create Fail! \n");
 }
@@ -47,7 +17,6 @@ CDeviceControl::CDeviceControl(int interfaceIp, short /*unused*/) : m_interfaceI
 CDeviceControl::~CDeviceControl()
 {
     m_socket.Close();
-    pthread_mutex_destroy(&m_lock);
 }
 
 int CDeviceControl::InitUSocket(int ip)
@@ -119,7 +88,7 @@ int CDeviceControl::AwaitAck(int command, unsigned short reqId, int** outData, i
 int CDeviceControl::GevSendCommand(int command, int deviceIp, int* data, int length, int** outData,
                                    int* outLength)
 {
-    ExchangeLock lock(&m_lock);
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
     const unsigned short reqId = m_requestId.Next();
     long sent;
     {
@@ -137,20 +106,21 @@ int CDeviceControl::GevSendCommand(int command, int deviceIp, int* data, int len
     return AwaitAck(command, reqId, outData, outLength);
 }
 
-int CDeviceControl::WriteRegister(int deviceIp, uint32_t address, uint32_t value)
+int CDeviceControl::WriteRegister(uint32_t deviceIp, uint32_t address, uint32_t value)
 {
     int payload[2] = {int(htonl(address)), int(htonl(value))};
     int count = 0;
-    return GevSendCommand(gvcp::WRITEREG_CMD, deviceIp, payload, sizeof payload, nullptr, &count);
+    return GevSendCommand(gvcp::WRITEREG_CMD, int(deviceIp), payload, sizeof payload, nullptr,
+                          &count);
 }
 
-int CDeviceControl::ReadRegister(int deviceIp, uint32_t address, uint32_t* value)
+int CDeviceControl::ReadRegister(uint32_t deviceIp, uint32_t address, uint32_t* value)
 {
     int payload[1] = {int(htonl(address))};
     int* answer = nullptr;
     int answerLength = 0;
-    const int result = GevSendCommand(gvcp::READREG_CMD, deviceIp, payload, sizeof payload, &answer,
-                                      &answerLength);
+    const int result = GevSendCommand(gvcp::READREG_CMD, int(deviceIp), payload, sizeof payload,
+                                      &answer, &answerLength);
     if (result == gvcp::kSuccess)
         *value = ntohl(uint32_t(answer[0]));
     delete[] answer;
@@ -159,19 +129,21 @@ int CDeviceControl::ReadRegister(int deviceIp, uint32_t address, uint32_t* value
 
 int CDeviceControl::GevOpenDevice(int deviceIp)
 {
-    return WriteRegister(deviceIp, gvcp::REG_CCP, gvcp::CCP_EXCLUSIVE);
+    return WriteRegister(uint32_t(deviceIp), gvcp::REG_CCP, gvcp::CCP_EXCLUSIVE);
 }
 
 int CDeviceControl::GevCloseDevice(int deviceIp)
 {
-    int result = WriteRegister(deviceIp, gvcp::REG_CCP, 0);
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    const uint32_t device = uint32_t(deviceIp);
+    int result = WriteRegister(device, gvcp::REG_CCP, 0);
     if (result != gvcp::kSuccess)
         return result;
     uint32_t channels = 0;
-    result = ReadRegister(deviceIp, gvcp::REG_MESSAGE_CHANNELS, &channels);
+    result = ReadRegister(device, gvcp::REG_MESSAGE_CHANNELS, &channels);
     if (result != gvcp::kSuccess)
         return result;
-    return channels != 0 ? WriteRegister(deviceIp, gvcp::REG_MCP, 0) : gvcp::kSuccess;
+    return channels != 0 ? WriteRegister(device, gvcp::REG_MCP, 0) : gvcp::kSuccess;
 }
 
 int CDeviceControl::SetForceIP(int ip, int mask, int gateway, unsigned short macHigh,
@@ -192,4 +164,67 @@ int CDeviceControl::SetForceIP(int ip, int mask, int gateway, unsigned short mac
         return gvcp::kForceIpFailed;
     }
     return gvcp::kSuccess;
+}
+
+int CDeviceControl::SetForceIP(const gvcp::MacAddress& mac, const gvcp::IpSettings& settings)
+{
+    const auto macHigh = static_cast<unsigned short>(gvcp::ReadBe16(mac.data()));
+    const unsigned int macLow = gvcp::ReadBe32(mac.data() + 2);
+    return SetForceIP(int(settings.ip), int(settings.mask), int(settings.gateway), macHigh, macLow);
+}
+
+int CDeviceControl::SetPersistentIp(uint32_t deviceIp, const gvcp::IpSettings& settings,
+                                    const std::function<void(int)>& afterWrite)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    const std::pair<uint32_t, uint32_t> writes[] = {
+        {gvcp::REG_PERSISTENT_GATEWAY, settings.gateway},
+        {gvcp::REG_PERSISTENT_MASK, settings.mask},
+        {gvcp::REG_PERSISTENT_IP, settings.ip}};
+    for (int i = 0; i < 3; ++i) {
+        const int result = WriteRegister(deviceIp, writes[i].first, writes[i].second);
+        if (result != gvcp::kSuccess)
+            return result;
+        // The camera gets time to store each value before the next command.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (afterWrite)
+            afterWrite(i);
+    }
+    return gvcp::kSuccess;
+}
+
+int CDeviceControl::SetIpConfiguration(uint32_t deviceIp, uint32_t bits)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    uint32_t value = 0;
+    const int result = ReadRegister(deviceIp, gvcp::REG_IP_CONFIGURATION, &value);
+    if (result != gvcp::kSuccess)
+        return result;
+    return WriteRegister(deviceIp, gvcp::REG_IP_CONFIGURATION,
+                         (value & ~gvcp::IPCFG_MASK) | (bits & gvcp::IPCFG_MASK));
+}
+
+int CDeviceControl::WriteUserName(uint32_t deviceIp, const std::string& name)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    const std::array<uint32_t, 4> values = gvcp::EncodeUserName(name);
+    int failure = gvcp::kSuccess;
+    for (uint32_t i = 0; i < values.size(); ++i) {
+        const int result = WriteRegister(deviceIp, gvcp::REG_USER_NAME + 4 * i, values[i]);
+        if (failure == gvcp::kSuccess)
+            failure = result; // the remaining registers are written all the same
+    }
+    return failure;
+}
+
+gvcp::AddressVerdict CDeviceControl::CheckAddress(const gvcp::IpSettings& settings,
+                                                  const gvcp::HostView& host,
+                                                  const gvcp::KnownCamera& self)
+{
+    gvcp::AddressVerdict verdict = gvcp::CheckAddress(settings, host, self);
+    if (!verdict.ok() || settings.ip == self.ip)
+        return verdict;
+    const gvcp::ProbeFinding finding =
+        gvcp::ProbeAddress(ntohl(uint32_t(m_interfaceIp)), settings.ip);
+    return gvcp::JudgeProbe(finding, settings.ip, host, self);
 }

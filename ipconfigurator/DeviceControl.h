@@ -1,14 +1,21 @@
-// Control-channel client for one camera: READREG/WRITEREG exchanges, control privilege and
-// FORCEIP.
+// Control-channel client for one camera: READREG/WRITEREG exchanges, control privilege, FORCEIP,
+// the typed operations built on them and the checks of a new address.
 #pragma once
 
+#include "AddressCheck.h"
 #include "DeviceDiscovery.h"
 
-#include <pthread.h>
+#include <functional>
+#include <mutex>
+#include <string>
 
 // Every command leaves through a socket bound to the address of the interface that found the
 // camera. Each send-and-wait exchange holds a recursive lock, so an acknowledge is always
-// matched against the command of its own exchange.
+// matched against the command of its own exchange; the typed operations hold it across all
+// their commands, so a read-modify-write is not interleaved with another thread's commands.
+//
+// Device addresses (deviceIp) are in network byte order, as CamInfo holds them; register
+// values and IpSettings are in host order.
 class CDeviceControl : private CRegID
 {
 public:
@@ -49,14 +56,37 @@ public:
     // gateway are host-order numbers; macHigh holds MAC bytes 0-1, macLow bytes 2-5. Returns 0
     // when sent, 1 otherwise. No acknowledge is awaited.
     int SetForceIP(int ip, int mask, int gateway, unsigned short macHigh, unsigned int macLow);
+    // The same for the camera with this MAC.
+    int SetForceIP(const gvcp::MacAddress& mac, const gvcp::IpSettings& settings);
+
+    // One register. The result codes are those of GevSendCommand; *value is left alone unless
+    // the read succeeded.
+    int ReadRegister(uint32_t deviceIp, uint32_t address, uint32_t* value);
+    int WriteRegister(uint32_t deviceIp, uint32_t address, uint32_t value);
+    // Writes the persistent gateway, mask and address, in this order, waiting 50 ms after
+    // each; afterWrite(i) is called after write i (0 to 2) succeeded. Stops at the first
+    // failure and returns it.
+    int SetPersistentIp(uint32_t deviceIp, const gvcp::IpSettings& settings,
+                        const std::function<void(int)>& afterWrite = {});
+    // Puts `bits` (persistent IP, DHCP, LLA) into the low three bits of the IP configuration
+    // register, keeping its other bits. The read's failure, or the write's result.
+    int SetIpConfiguration(uint32_t deviceIp, uint32_t bits);
+    // Writes the first 16 bytes of `name` (zero padded) to the user-defined name registers.
+    // All four writes are made; returns the first failure. Needs control privilege
+    // (GevOpenDevice) on most cameras.
+    int WriteUserName(uint32_t deviceIp, const std::string& name);
+
+    // Checks `settings` for the camera `self` against `host` (gvcp::CheckAddress) and then
+    // probes the address from this client's interface (gvcp::ProbeAddress, about 300 ms),
+    // unless it is the camera's own current address.
+    gvcp::AddressVerdict CheckAddress(const gvcp::IpSettings& settings, const gvcp::HostView& host,
+                                      const gvcp::KnownCamera& self);
 
 private:
-    int ReadRegister(int deviceIp, uint32_t address, uint32_t* value);
-    int WriteRegister(int deviceIp, uint32_t address, uint32_t value);
     int AwaitAck(int command, unsigned short reqId, int** outData, int* outLength);
 
     gvcp::RequestCounter m_requestId;
-    pthread_mutex_t m_lock;
+    std::recursive_mutex m_lock;
     gvcp::UdpSocket m_socket;
     int m_interfaceIp;
 };

@@ -29,6 +29,18 @@ void WriteBe32(uint8_t* p, uint32_t v)
     p[3] = uint8_t(v);
 }
 
+uint32_t FromWire(uint32_t wireWord)
+{
+    return ReadBe32(reinterpret_cast<const uint8_t*>(&wireWord));
+}
+
+uint32_t ToWire(uint32_t hostValue)
+{
+    uint32_t wire;
+    WriteBe32(reinterpret_cast<uint8_t*>(&wire), hostValue);
+    return wire;
+}
+
 uint16_t NextRequestId(uint16_t last)
 {
     const uint16_t next = uint16_t(last + 1);

@@ -105,6 +105,9 @@ uint16_t ReadBe16(const uint8_t* p);
 uint32_t ReadBe32(const uint8_t* p);
 void WriteBe16(uint8_t* p, uint16_t v);
 void WriteBe32(uint8_t* p, uint32_t v);
+// A word held as on the wire (network order) as a host-order number, and back.
+uint32_t FromWire(uint32_t wireWord);
+uint32_t ToWire(uint32_t hostValue);
 
 // The id that follows `last`: 16 bits wide, 0 is skipped, so the first id is 1.
 uint16_t NextRequestId(uint16_t last);

@@ -1,4 +1,5 @@
-# gvcp: the GVCP client library (plain C++, no Qt): wire format, discovery and control channel.
+# gvcp: the GVCP client library (plain C++, no Qt): wire format, discovery, control channel,
+# typed camera operations and the checks of a new camera address.
 add_library(gvcp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/GvcpMessages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GvcpMessages.h
@@ -7,6 +8,10 @@ add_library(gvcp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/DeviceDiscovery.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DeviceDiscovery.h
     ${CMAKE_CURRENT_LIST_DIR}/DeviceControl.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DeviceControl.h)
+    ${CMAKE_CURRENT_LIST_DIR}/DeviceControl.h
+    ${CMAKE_CURRENT_LIST_DIR}/AddressCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AddressCheck.h
+    ${CMAKE_CURRENT_LIST_DIR}/AddressProbe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AddressProbe.h)
 target_include_directories(gvcp PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(gvcp PUBLIC Threads::Threads)

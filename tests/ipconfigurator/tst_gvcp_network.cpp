@@ -1,5 +1,6 @@
 // The discovery and control-channel clients against emulated cameras, over real sockets in
 // the private test network.
+#include "AddressProbe.h"
 #include "DeviceControl.h"
 #include "DeviceDiscovery.h"
 #include "GvcpNetworkTest.h"
@@ -317,14 +318,40 @@ TEST(Control, UserNameWrittenUnderPrivilegeShowsInDiscovery)
     const int camera = NetIp("10.10.1.37");
     CDeviceControl control(NetIp(HostIp()), 0);
     ASSERT_EQ(control.GevOpenDevice(camera), 0);
-    const auto regs = gvcp::EncodeUserName("Cam1");
-    for (uint32_t i = 0; i < 4; ++i)
-        ASSERT_EQ(WriteRegister(control, "10.10.1.37", gvcp::REG_USER_NAME + 4 * i, regs[i]), 0);
+    ASSERT_EQ(control.WriteUserName(uint32_t(camera), "Cam1"), 0);
     ASSERT_EQ(control.GevCloseDevice(camera), 0);
     CameraList list;
     ASSERT_EQ(Search(&list, 500), 0);
     ASSERT_EQ(list.items.size(), 1u);
     EXPECT_EQ(gvcp::FieldText(list.items[0]->userName), "Cam1");
+}
+
+// The camera namespace's own address (10.10.1.10) answers only ARP; a free address nothing.
+TEST(Probe, FindsWhatHoldsAnAddress)
+{
+    const uint32_t host = ntohl(uint32_t(NetIp(HostIp())));
+    auto probe = [host](const char* ip) { return gvcp::ProbeAddress(host, ntohl(NetIp(ip))); };
+    const gvcp::ProbeFinding neighbour = probe("10.10.1.10");
+    EXPECT_EQ(neighbour.source, gvcp::ProbeFinding::Source::Neighbour);
+    EXPECT_NE(neighbour.device.mac, gvcp::MacAddress{});
+    EXPECT_EQ(probe("10.10.1.99").source, gvcp::ProbeFinding::Source::Nothing);
+
+    auto emulator = StartEmulator({Camera("10.10.1.50")});
+    const gvcp::ProbeFinding camera = probe("10.10.1.50");
+    EXPECT_EQ(camera.source, gvcp::ProbeFinding::Source::Gvcp);
+    EXPECT_EQ(camera.device.Describe(), "Model1 (serial SN1, MAC 02:1a:2b:3c:4d:01)");
+
+    // Through the client: refused for another camera, not for the one that holds it.
+    CDeviceControl control(NetIp(HostIp()), 0);
+    const gvcp::HostView view{{{"gv0", host, 0xFFFFFF00}}, {}};
+    const gvcp::IpSettings settings{camera.device.ip, 0xFFFFFF00, 0};
+    gvcp::KnownCamera other = camera.device;
+    other.mac[5] = 9;
+    other.ip = ntohl(NetIp("10.10.1.60"));
+    EXPECT_EQ(control.CheckAddress(settings, view, other).problem, gvcp::AddressProblem::InUse);
+    gvcp::KnownCamera self = camera.device;
+    self.ip = other.ip; // the camera moves back to where it is
+    EXPECT_TRUE(control.CheckAddress(settings, view, self).ok());
 }
 
 int main(int argc, char** argv)
