@@ -4,8 +4,8 @@ find_package(Qt5 5.15 REQUIRED COMPONENTS Widgets Concurrent Network)
 
 set(_ipc ${CMAKE_CURRENT_SOURCE_DIR})
 add_library(ipconfiguratorcore STATIC
+    ${_ipc}/configtasks.cpp ${_ipc}/configtasks.h
     ${_ipc}/findinterface.cpp ${_ipc}/findinterface.h
-    ${_ipc}/guithread.h
     ${_ipc}/ipaddress.cpp ${_ipc}/ipaddress.h
     ${_ipc}/ipctrl.cpp ${_ipc}/ipctrl.h
     ${_ipc}/progressdlg.cpp ${_ipc}/progressdlg.h ${_ipc}/progressdlg.ui

@@ -13,11 +13,26 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-std::vector<_IF_INFO> g_ifList;
-
 _IF_INFO::~_IF_INFO()
 {
     releaseCameras();
+}
+
+_IF_INFO::_IF_INFO(const _IF_INFO& other)
+{
+    *this = other;
+}
+
+_IF_INFO& _IF_INFO::operator=(const _IF_INFO& other)
+{
+    if (this != &other) {
+        releaseCameras();
+        copyFields(other);
+        for (const CamInfo* cam : other.cameras) {
+            cameras.push_back(new CamInfo(*cam));
+        }
+    }
+    return *this;
 }
 
 _IF_INFO::_IF_INFO(_IF_INFO&& other) noexcept
@@ -29,16 +44,21 @@ _IF_INFO& _IF_INFO::operator=(_IF_INFO&& other) noexcept
 {
     if (this != &other) {
         releaseCameras();
-        std::memcpy(ifName, other.ifName, sizeof ifName);
-        std::memcpy(ifMac, other.ifMac, sizeof ifMac);
-        ifIp = other.ifIp;
-        ifMask = other.ifMask;
-        ifMtu = other.ifMtu;
-        ifIndex = other.ifIndex;
+        copyFields(other);
         cameras = std::move(other.cameras);
         other.cameras.clear();
     }
     return *this;
+}
+
+void _IF_INFO::copyFields(const _IF_INFO& other)
+{
+    std::memcpy(ifName, other.ifName, sizeof ifName);
+    std::memcpy(ifMac, other.ifMac, sizeof ifMac);
+    ifIp = other.ifIp;
+    ifMask = other.ifMask;
+    ifMtu = other.ifMtu;
+    ifIndex = other.ifIndex;
 }
 
 void _IF_INFO::releaseCameras()
@@ -115,12 +135,12 @@ const QNetworkAddressEntry* firstUsableIPv4(const QList<QNetworkAddressEntry>& e
 
 } // namespace
 
-int findinterface(int family)
+int findinterface(int family, std::vector<_IF_INFO>* list)
 {
     const QStringList virtualNames = virtualInterfaceNames();
     const SocketHandle mtuSocket(::socket(family, SOCK_STREAM, 0));
 
-    g_ifList.clear();
+    list->clear();
     for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
         const QString name = QString::fromLatin1(iface.name().toLatin1());
         if (virtualNames.contains(name)) {
@@ -138,8 +158,8 @@ int findinterface(int family)
         copyText(info.ifName, name);
         copyText(info.ifMac, iface.hardwareAddress());
         info.ifMtu = queryMtu(mtuSocket, info.ifName);
-        info.ifIndex = static_cast<int>(g_ifList.size());
-        g_ifList.push_back(std::move(info));
+        info.ifIndex = static_cast<int>(list->size());
+        list->push_back(std::move(info));
     }
     return 1;
 }

@@ -1,10 +1,9 @@
 #include "ipaddress.h"
 
+#include "GvcpMessages.h"
 #include "ipctrl.h"
 
 #include <QLineEdit>
-
-#include <arpa/inet.h>
 
 QString dottedFromHost(uint32_t host)
 {
@@ -17,7 +16,7 @@ QString dottedFromHost(uint32_t host)
 
 QString dottedFromNet(uint32_t net)
 {
-    return dottedFromHost(ntohl(net));
+    return QString::fromStdString(gvcp::DottedText(net));
 }
 
 void setEditorAddress(IPCtrl* editor, uint32_t host)
@@ -53,10 +52,9 @@ bool editorComplete(const IPCtrl* editor)
     return true;
 }
 
-QString validRangeText(uint32_t ifIpNet, uint32_t ifMaskNet)
+QString validRangeText(uint32_t ifIp, uint32_t mask)
 {
-    const uint32_t mask = ntohl(ifMaskNet);
-    const uint32_t prefix = ntohl(ifIpNet) & mask;
+    const uint32_t prefix = ifIp & mask;
     uint32_t last = prefix | 254;
     const uint32_t hostBits = ~mask;
     // Below /24 "prefix | 254" can lie past the subnet's broadcast address.

@@ -19,9 +19,9 @@ void clearEditor(IPCtrl* editor);
 uint32_t editorAddress(const IPCtrl* editor);
 bool editorComplete(const IPCtrl* editor);
 
-// "first ~ last" of the addresses offered on the subnet of an interface: prefix + 1 up to
-// prefix + 254, the upper end kept inside the subnet on networks smaller than /24.
-QString validRangeText(uint32_t ifIpNet, uint32_t ifMaskNet);
+// "first ~ last" of the addresses offered on the subnet of an interface (host order): prefix + 1
+// up to prefix + 254, the upper end kept inside the subnet on networks smaller than /24.
+QString validRangeText(uint32_t ifIp, uint32_t mask);
 
 // Text of a fixed-width field that is zero-terminated only when shorter than its width.
 template <int N> QString fieldText(const char (&field)[N])

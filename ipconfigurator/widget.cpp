@@ -1,82 +1,42 @@
 #include "widget.h"
 
-#include "DeviceControl.h"
-#include "findinterface.h"
-#include "guithread.h"
 #include "ipaddress.h"
 #include "ipctrl.h"
 #include "progressdlg.h"
 #include "ui_widget.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QHostAddress>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QtConcurrent>
 
 #include <algorithm>
-#include <arpa/inet.h>
-#include <array>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <memory>
-#include <sys/socket.h>
-#include <thread>
-
-CDeviceControl* g_control = nullptr;
-progressdlg* m_progressDlg = nullptr;
 
 namespace {
-
-constexpr unsigned short kFirstDiscoveryPort = 9000;
-constexpr unsigned long long kListenMs = 1500;
-
-constexpr int kAccessDenied = gvcp::kStatusAccessDenied;
-constexpr int kBitPersistent = gvcp::IPCFG_PERSISTENT;
-constexpr int kBitDHCP = gvcp::IPCFG_DHCP;
-constexpr int kBitLLA = gvcp::IPCFG_LLA;
 
 // Progress dialog labels used by more than one task.
 const char* const kSearchingLabel = "Searching GigE Camera.......";
 const char* const kSettingInfoLabel = "Setting Camera Info.......";
+const char* const kIncompleteAddress = "Please enter the whole IP address, subnet mask and gateway";
 
-void sleepMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+// Where a tree row points: the interface's position in the list, and for a camera row the
+// camera's position in the interface's list (-1 on interface rows).
+constexpr int kInterfaceRole = Qt::UserRole;
+constexpr int kCameraRole = Qt::UserRole + 1;
 
-// Progress reaches the dialog on the window's thread, from whichever thread reports it.
-void setProgress(int value)
+QString text(const std::string& s)
 {
-    callOnThreadOf(m_progressDlg, [value] { m_progressDlg->SetProgress(value); });
-}
-
-uint32_t hostOrder(uint32_t net)
-{
-    return ntohl(net);
-}
-
-// MAC bytes 0-1 and 2-5, most significant byte first, as FORCEIP takes them.
-unsigned short macHigh(const CamInfo& cam)
-{
-    return static_cast<unsigned short>((cam.mac[0] << 8) | cam.mac[1]);
-}
-
-unsigned int macLow(const CamInfo& cam)
-{
-    return (unsigned(cam.mac[2]) << 24) | (unsigned(cam.mac[3]) << 16) |
-           (unsigned(cam.mac[4]) << 8) | unsigned(cam.mac[5]);
+    return QString::fromStdString(s);
 }
 
 } // namespace
 
-Widget::Widget(QWidget* parent) : QWidget(parent), m_selCam{}, ui(new Ui::Widget)
+Widget::Widget(QWidget* parent) : QWidget(parent), ui(new Ui::Widget)
 {
     ui->setupUi(this);
     ui->edModel->setEnabled(false);
     ui->edSerial->setEnabled(false);
+    ui->edMac->setEnabled(false);
     ui->chkLLA->setChecked(true);
     ui->chkLLA->setEnabled(false);
     ui->frCIP->setEnabled(false);
@@ -86,10 +46,11 @@ Widget::Widget(QWidget* parent) : QWidget(parent), m_selCam{}, ui(new Ui::Widget
 
     m_progressDlg = new progressdlg(this);
 
-    connect(&m_discoveryWatcher, &QFutureWatcher<void>::finished, this, &Widget::DiscoveryFinished);
-    connect(&m_camInfoWatcher, &QFutureWatcher<void>::finished, this, &Widget::SetCamInfoFinished);
-    connect(&m_forceWatcher, &QFutureWatcher<void>::finished, this, &Widget::SetStaticFinished);
-    connect(&m_refreshWatcher, &QFutureWatcher<void>::finished, this, &Widget::RefreshFinished);
+    connect(&m_discoveryWatcher, &QFutureWatcherBase::finished, this, &Widget::DiscoveryFinished);
+    connect(&m_camInfoWatcher, &QFutureWatcherBase::finished, this, &Widget::SetCamInfoFinished);
+    connect(&m_forceWatcher, &QFutureWatcherBase::finished, this, &Widget::SetStaticFinished);
+    connect(&m_refreshWatcher, &QFutureWatcherBase::finished, this, &Widget::RefreshFinished);
+    connect(&m_readWatcher, &QFutureWatcherBase::finished, this, &Widget::CameraRead);
 
     setWindowTitle(QStringLiteral("OrvantaIPConfigurator - v1.1.0.0"));
     on_btnRefresh_clicked();
@@ -98,97 +59,90 @@ Widget::Widget(QWidget* parent) : QWidget(parent), m_selCam{}, ui(new Ui::Widget
 Widget::~Widget()
 {
     waitForTasks();
-    delete g_control;
-    g_control = nullptr;
-    m_progressDlg = nullptr; // deleted with the window, its parent
     delete ui;
 }
 
-// A task still running uses the window and may be waiting in a call to this thread, so events
-// are served until it ends. No finishing slot runs any more, so none can start a follow-up.
+// Tasks post their progress to the window, so they must end before it goes. No finishing slot
+// runs any more, so none can start a follow-up.
 void Widget::waitForTasks()
 {
-    const auto watchers = {&m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher,
-                           &m_refreshWatcher};
-    for (QFutureWatcher<void>* watcher : watchers) {
+    const std::initializer_list<QFutureWatcherBase*> watchers = {
+        &m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher, &m_refreshWatcher, &m_readWatcher};
+    for (QFutureWatcherBase* watcher : watchers) {
         watcher->disconnect(this);
     }
-    for (QFutureWatcher<void>* watcher : watchers) {
-        if (watcher->isRunning()) {
-            QEventLoop loop;
-            connect(watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
+    for (QFutureWatcherBase* watcher : watchers) {
+        watcher->waitForFinished();
     }
 }
 
-void Widget::startTask(const QString& label, void (*body)(void*), QFutureWatcher<void>& watcher)
+void Widget::showProgressDialog(const QString& label)
 {
     m_progressDlg->SetLabelText(label);
+    m_progressDlg->show();
+}
+
+// Progress reaches the dialog on the window's thread, from whichever thread reports it. The
+// values go through a locked queue rather than inside the posted call, so that thread checkers,
+// which cannot see Qt's own locking, follow the hand-over too.
+ProgressFn Widget::progressReporter()
+{
+    const std::shared_ptr<ProgressQueue> queue = m_progress;
+    QObject* window = this;
+    return [queue, window](int value) {
+        {
+            std::lock_guard<std::mutex> lock(queue->mutex);
+            queue->values.push_back(value);
+        }
+        QMetaObject::invokeMethod(window, "showProgress", Qt::QueuedConnection);
+    };
+}
+
+void Widget::showProgress()
+{
+    std::vector<int> values;
+    {
+        std::lock_guard<std::mutex> lock(m_progress->mutex);
+        values.swap(m_progress->values);
+    }
+    for (int value : values) {
+        m_progressDlg->SetProgress(value);
+    }
+}
+
+template <typename Watcher, typename Body>
+void Widget::startTask(const QString& label, Watcher& watcher, Body body)
+{
     const QRect area = geometry();
     m_progressDlg->move(area.x() + area.width() / 2, area.y() + area.height() / 2);
-    m_progressDlg->show();
+    showProgressDialog(label);
     m_progressDlg->SetProgress(0);
     m_progressDlg->SetMaxValue(100);
-    watcher.setFuture(QtConcurrent::run(body, static_cast<void*>(this)));
+    watcher.setFuture(QtConcurrent::run(std::move(body)));
     QCoreApplication::processEvents();
     repaint();
 }
 
 // The rest of a finished configuration task (talking to the camera, searching again) runs in
-// the background behind the same dialog, so the window keeps painting through the listening
-// windows; RefreshFinished() fills the tree and closes the dialog.
-void Widget::continueTask(const QString& label, std::function<void()> body)
+// the background behind the same dialog; RefreshFinished() fills the tree and closes it.
+void Widget::continueTask(const QString& label, std::function<TaskResult()> body)
 {
-    m_progressDlg->SetLabelText(label);
-    m_progressDlg->show();
+    showProgressDialog(label);
     m_refreshWatcher.setFuture(QtConcurrent::run(std::move(body)));
-}
-
-void Widget::RefreshFinished()
-{
-    UpdateCameraList();
-    m_progressDlg->SetProgress(90);
-    m_progressDlg->SetProgress(100);
-    m_progressDlg->hide();
 }
 
 // ---- discovery and the device tree --------------------------------------------------------
 
-bool sortingIPAddr(CamInfo* a, CamInfo* b)
-{
-    const uint32_t ipA = hostOrder(a->currentIp);
-    const uint32_t ipB = hostOrder(b->currentIp);
-    for (int shift = 0; shift < 32; shift += 8) { // last octet first
-        const uint32_t octetA = (ipA >> shift) & 0xFF;
-        const uint32_t octetB = (ipB >> shift) & 0xFF;
-        if (octetA != octetB) {
-            return octetA < octetB;
-        }
-    }
-    return false;
-}
-
-void Discovery(void*)
-{
-    findinterface(AF_INET);
-    for (size_t i = 0; i < g_ifList.size(); ++i) {
-        _IF_INFO& entry = g_ifList[i];
-        auto search = std::make_unique<CDeviceDiscovery>(
-            static_cast<int>(entry.ifIp), static_cast<unsigned short>(kFirstDiscoveryPort + i));
-        search->SearchDevice(&entry.cameras, kListenMs);
-        setProgress(30 + 10 * static_cast<int>(i));
-        std::sort(entry.cameras.begin(), entry.cameras.end(), sortingIPAddr);
-    }
-}
-
 void Widget::on_btnRefresh_clicked()
 {
-    startTask(QString::fromLatin1(kSearchingLabel), Discovery, m_discoveryWatcher);
+    const ProgressFn progress = progressReporter();
+    startTask(QString::fromLatin1(kSearchingLabel), m_discoveryWatcher,
+              [progress] { return Discovery(progress); });
 }
 
 void Widget::DiscoveryFinished()
 {
+    m_ifList = m_discoveryWatcher.result();
     m_progressDlg->SetProgress(100);
     m_progressDlg->hide();
     UpdateCameraList();
@@ -198,10 +152,10 @@ void Widget::DiscoveryFinished()
 void Widget::UpdateCameraList()
 {
     ui->treeWidget->clear();
-    for (size_t i = 0; i < g_ifList.size(); ++i) {
-        char text[128];
-        std::snprintf(text, sizeof text, "%d# %s", static_cast<int>(i), g_ifList[i].ifName);
-        addTreeRoot(QString::fromLatin1(text), QString(), static_cast<int>(i));
+    for (size_t i = 0; i < m_ifList.size(); ++i) {
+        char rootText[128];
+        std::snprintf(rootText, sizeof rootText, "%d# %s", static_cast<int>(i), m_ifList[i].ifName);
+        addTreeRoot(QString::fromLatin1(rootText), QString(), static_cast<int>(i));
     }
     ui->treeWidget->expandAll();
     ui->treeWidget->resizeColumnToContents(0); // camera rows are read in full
@@ -214,89 +168,87 @@ void Widget::addTreeRoot(QString text0, QString text1, int index)
     auto* row = new QTreeWidgetItem(ui->treeWidget);
     row->setText(0, text0);
     row->setText(1, text1);
-    if (index < 0 || static_cast<size_t>(index) >= g_ifList.size()) {
+    row->setData(0, kInterfaceRole, index);
+    row->setData(0, kCameraRole, -1);
+    if (index < 0 || static_cast<size_t>(index) >= m_ifList.size()) {
         return;
     }
-    for (const CamInfo* cam : g_ifList[static_cast<size_t>(index)].cameras) {
-        addTreeChild(row,
-                     QStringLiteral("%1-%2 %3")
-                         .arg(fieldText(cam->ipText), fieldText(cam->modelName),
-                              fieldText(cam->serialNumber)),
-                     QString());
+    const std::vector<CamInfo*>& cameras = m_ifList[static_cast<size_t>(index)].cameras;
+    for (size_t k = 0; k < cameras.size(); ++k) {
+        const CamInfo& cam = *cameras[k];
+        QTreeWidgetItem* child = addTreeChild(row,
+                                              QStringLiteral("%1-%2 %3")
+                                                  .arg(text(gvcp::FieldText(cam.ipText)),
+                                                       text(gvcp::FieldText(cam.modelName)),
+                                                       text(gvcp::FieldText(cam.serialNumber))),
+                                              QString());
+        child->setData(0, kInterfaceRole, index);
+        child->setData(0, kCameraRole, static_cast<int>(k));
     }
 }
 
-void Widget::addTreeChild(QTreeWidgetItem* parent, QString text0, QString text1)
+QTreeWidgetItem* Widget::addTreeChild(QTreeWidgetItem* parent, QString text0, QString text1)
 {
     auto* row = new QTreeWidgetItem(parent);
     row->setText(0, text0);
     row->setText(1, text1);
+    return row;
 }
 
-namespace {
-
-// The pieces of the clicked column's text, or of column 0 when that gives fewer than two.
-QStringList splitRowText(const QTreeWidgetItem* item, int column, QChar sep)
-{
-    QStringList pieces = item->text(column).split(sep);
-    if (pieces.size() < 2) {
-        pieces = item->text(0).split(sep);
-    }
-    return pieces;
-}
-
-// The interface named by the number in front of "#", or null when there is no such entry.
-_IF_INFO* interfaceNamed(const QString& number)
-{
-    bool ok = false;
-    const int index = number.trimmed().toInt(&ok);
-    if (!ok || index < 0 || static_cast<size_t>(index) >= g_ifList.size()) {
-        return nullptr;
-    }
-    return &g_ifList[static_cast<size_t>(index)];
-}
-
-} // namespace
-
-void Widget::on_treeWidget_itemClicked(QTreeWidgetItem* item, int column)
+void Widget::on_treeWidget_itemClicked(QTreeWidgetItem* item, int /*column*/)
 {
     if (!item) {
         return;
     }
-    QStringList pieces = splitRowText(item, column, QLatin1Char('#'));
-    if (pieces.size() >= 2) {
-        if (const _IF_INFO* entry = interfaceNamed(pieces.first())) {
-            showInterface(*entry);
-            selectCamInfo(nullptr);
-        }
+    const int i = item->data(0, kInterfaceRole).toInt();
+    const int k = item->data(0, kCameraRole).toInt();
+    if (i < 0 || static_cast<size_t>(i) >= m_ifList.size()) {
+        return;
     }
+    const _IF_INFO& entry = m_ifList[static_cast<size_t>(i)];
+    if (k < 0) {
+        showInterface(entry);
+        selectCamInfo(nullptr);
+    } else if (static_cast<size_t>(k) < entry.cameras.size()) {
+        showCamera(entry, *entry.cameras[static_cast<size_t>(k)]);
+    }
+}
 
-    pieces = splitRowText(item, column, QLatin1Char('-'));
-    if (pieces.size() < 2 || !item->parent()) {
-        return;
-    }
-    _IF_INFO* entry = interfaceNamed(item->parent()->text(0).split(QLatin1Char('#')).first());
-    if (!entry) {
-        return;
-    }
-    showInterface(*entry);
-    const uint32_t ip = htonl(QHostAddress(pieces.first()).toIPv4Address());
-    for (CamInfo* cam : entry->cameras) {
-        if (cam->currentIp == ip) {
-            m_selIfIp = entry->ifIp;
-            m_selIfMask = entry->ifMask;
-            selectCamInfo(cam);
-            m_selCam = *cam;
-            return;
+void Widget::showCamera(const _IF_INFO& entry, const CamInfo& cam)
+{
+    showInterface(entry);
+    m_selIf = hostInterfaceOf(entry);
+    m_selCam = cam;
+    selectCamInfo(&m_selCam);
+}
+
+// After a change the camera may sit at another address or behind another interface; its MAC
+// finds it again.
+void Widget::reselectCamera(const CamInfo& cam)
+{
+    for (int i = 0; i < ui->treeWidget->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = ui->treeWidget->topLevelItem(i);
+        for (int k = 0; k < root->childCount(); ++k) {
+            QTreeWidgetItem* row = root->child(k);
+            const _IF_INFO& entry =
+                m_ifList[static_cast<size_t>(row->data(0, kInterfaceRole).toInt())];
+            const CamInfo& found =
+                *entry.cameras[static_cast<size_t>(row->data(0, kCameraRole).toInt())];
+            if (std::equal(std::begin(found.mac), std::end(found.mac), std::begin(cam.mac))) {
+                ui->treeWidget->setCurrentItem(row);
+                showCamera(entry, found);
+                return;
+            }
         }
     }
+    selectCamInfo(nullptr);
 }
 
 void Widget::showInterface(const _IF_INFO& entry)
 {
-    const QString name = fieldText(entry.ifName);
+    const QString name = text(gvcp::FieldText(entry.ifName));
     ui->laHNAME->setText(QStringLiteral("Name : %1").arg(name));
-    ui->laHMAC->setText(QStringLiteral("MAC Address : %1").arg(fieldText(entry.ifMac)));
+    ui->laHMAC->setText(QStringLiteral("MAC Address : %1").arg(text(gvcp::FieldText(entry.ifMac))));
     ui->laHIP->setText(QStringLiteral("%1").arg(dottedFromNet(entry.ifIp)));
     ui->laHMTU->setText(QStringLiteral("MTU : %1").arg(entry.ifMtu));
     if (entry.ifMtu == 9000) {
@@ -313,67 +265,6 @@ void Widget::showInterface(const _IF_INFO& entry)
 
 // ---- the camera panel ---------------------------------------------------------------------
 
-int Widget::ReadRegister(int address, int* value, int deviceIp)
-{
-    if (!g_control) {
-        return -1;
-    }
-    int request = static_cast<int>(htonl(static_cast<uint32_t>(address)));
-    int* payload = nullptr;
-    int length = 0;
-    const int result =
-        g_control->GevSendCommand(gvcp::READREG_CMD, deviceIp, &request, 4, &payload, &length);
-    if (result == 0 && payload && length >= 4) {
-        *value = static_cast<int>(ntohl(static_cast<uint32_t>(payload[0])));
-    }
-    delete[] payload;
-    return result;
-}
-
-int Widget::WriteRegister(int address, int value, int deviceIp)
-{
-    if (!g_control) {
-        return -1;
-    }
-    int request[2] = {static_cast<int>(htonl(static_cast<uint32_t>(address))),
-                      static_cast<int>(htonl(static_cast<uint32_t>(value)))};
-    int count = 0;
-    return g_control->GevSendCommand(gvcp::WRITEREG_CMD, deviceIp, request, 8, nullptr, &count);
-}
-
-int Widget::SetIPConfigOpt(int deviceIp, int bits)
-{
-    int value = 0;
-    const int result = ReadRegister(gvcp::REG_IP_CONFIGURATION, &value, deviceIp);
-    if (result != 0) {
-        return result;
-    }
-    return WriteRegister(gvcp::REG_IP_CONFIGURATION,
-                         (value & ~static_cast<int>(gvcp::IPCFG_MASK)) | bits, deviceIp);
-}
-
-int Widget::SetPersisIP(int deviceIp, int ip, int mask, int gateway)
-{
-    const struct
-    {
-        int address;
-        int value;
-        int progress;
-    } steps[] = {{gvcp::REG_PERSISTENT_GATEWAY, gateway, 40},
-                 {gvcp::REG_PERSISTENT_MASK, mask, 50},
-                 {gvcp::REG_PERSISTENT_IP, ip, 60}};
-    int result = 0;
-    for (const auto& step : steps) {
-        result = WriteRegister(step.address, step.value, deviceIp);
-        if (result != 0) {
-            return result;
-        }
-        sleepMs(50);
-        setProgress(step.progress);
-    }
-    return result;
-}
-
 void Widget::setAddressEditorsEnabled(bool bEnabled)
 {
     ui->frMIP->setEnabled(bEnabled);
@@ -385,6 +276,7 @@ void Widget::clearCameraPanel()
 {
     ui->edModel->clear();
     ui->edSerial->clear();
+    ui->edMac->clear();
     ui->edUser->clear();
     for (IPCtrl* editor :
          {ui->frCIP, ui->frCSUB, ui->frCMask, ui->frMIP, ui->frMSUB, ui->frMMask}) {
@@ -398,16 +290,33 @@ void Widget::clearCameraPanel()
     setAddressEditorsEnabled(false);
 }
 
+// Until the camera has answered nothing can be changed.
+void Widget::showReading()
+{
+    ui->label_2->setText(QStringLiteral("Reading\u2026"));
+    ui->label_2->setStyleSheet(QStringLiteral("color: black;"));
+    ui->btnSetInfo->show();
+    ui->btnSetStaic->hide();
+    ui->laValidRange->hide();
+    for (QWidget* control : std::initializer_list<QWidget*>{ui->edUser, ui->chkStatic, ui->chkDHCP,
+                                                            ui->btnSetInfo, ui->btnSetStaic}) {
+        control->setEnabled(false);
+    }
+    setAddressEditorsEnabled(false);
+}
+
 void Widget::showReadStatus(int result)
 {
-    const bool reachable = result == 0 || result == kAccessDenied;
-    ui->label_2->setText(result == 0               ? QStringLiteral("Status : Normal")
-                         : result == kAccessDenied ? QStringLiteral("Status : Access Denied")
-                                                   : QStringLiteral("Unknown connect error"));
-    ui->label_2->setStyleSheet(result == 0 ? QStringLiteral("color: green;")
-                                           : QStringLiteral("color: red;"));
+    const bool denied = result == gvcp::kStatusAccessDenied;
+    const bool reachable = result == gvcp::kSuccess || denied;
+    ui->label_2->setText(result == gvcp::kSuccess ? QStringLiteral("Status : Normal")
+                         : denied                 ? QStringLiteral("Status : Access Denied")
+                                                  : QStringLiteral("Unknown connect error"));
+    ui->label_2->setStyleSheet(result == gvcp::kSuccess ? QStringLiteral("color: green;")
+                                                        : QStringLiteral("color: red;"));
     ui->btnSetInfo->setVisible(reachable);
     ui->btnSetStaic->setVisible(!reachable);
+    ui->btnSetStaic->setEnabled(!reachable);
     if (reachable) {
         ui->btnSetInfo->setStyleSheet(QStringLiteral("color: black;"));
         ui->laValidRange->hide();
@@ -415,53 +324,63 @@ void Widget::showReadStatus(int result)
     }
     ui->btnSetStaic->setStyleSheet(QStringLiteral("color: red;"));
     ui->laValidRange->setText(
-        QStringLiteral("Valid IP Range : %1").arg(validRangeText(m_selIfIp, m_selIfMask)));
+        QStringLiteral("Valid IP Range : %1").arg(validRangeText(m_selIf.ip, m_selIf.mask)));
     ui->laValidRange->setStyleSheet(QStringLiteral("color: red;"));
     ui->laValidRange->show();
 }
 
 void Widget::selectCamInfo(CamInfo* cam)
 {
+    ++m_readSerial; // whatever is still being read is for another selection
     if (!cam) {
         clearCameraPanel();
         return;
     }
-    delete g_control;
-    g_control = new CDeviceControl(static_cast<int>(cam->interfaceIp), 0);
+    m_control = std::make_shared<CDeviceControl>(static_cast<int>(cam->interfaceIp), 0);
 
-    const int deviceIp = static_cast<int>(cam->currentIp);
-    int persistentIp = 0;
-    int result = ReadRegister(gvcp::REG_PERSISTENT_IP, &persistentIp, deviceIp);
-    showReadStatus(result);
-
-    ui->edModel->setText(fieldText(cam->modelName));
-    ui->edSerial->setText(fieldText(cam->serialNumber));
-    ui->edUser->setText(fieldText(cam->userName));
-    setEditorAddress(ui->frCIP, hostOrder(cam->currentIp));
-    setEditorAddress(ui->frCSUB, hostOrder(cam->subnetMask));
-    setEditorAddress(ui->frCMask, hostOrder(cam->gateway));
+    const gvcp::IpSettings current = gvcp::CurrentSettings(*cam);
+    ui->edModel->setText(text(gvcp::FieldText(cam->modelName)));
+    ui->edSerial->setText(text(gvcp::FieldText(cam->serialNumber)));
+    ui->edMac->setText(text(gvcp::MacText(cam->mac)));
+    ui->edUser->setText(text(gvcp::FieldText(cam->userName)));
+    setEditorAddress(ui->frCIP, current.ip);
+    setEditorAddress(ui->frCSUB, current.mask);
+    setEditorAddress(ui->frCMask, current.gateway);
     clearEditor(ui->frMIP);
     clearEditor(ui->frMSUB);
     clearEditor(ui->frMMask);
+    const uint32_t bits = gvcp::CurrentIpConfig(*cam);
+    ui->chkDHCP->setChecked(bits & gvcp::IPCFG_DHCP);
+    ui->chkStatic->setChecked(bits & gvcp::IPCFG_PERSISTENT);
+    showReading();
 
-    if (result == 0) {
-        setEditorAddress(ui->frMIP, static_cast<uint32_t>(persistentIp));
-        int mask = 0;
-        if (ReadRegister(gvcp::REG_PERSISTENT_MASK, &mask, deviceIp) == 0) {
-            setEditorAddress(ui->frMSUB, static_cast<uint32_t>(mask));
-        }
-        int gateway = 0;
-        result = ReadRegister(gvcp::REG_PERSISTENT_GATEWAY, &gateway, deviceIp);
-        if (result == 0) {
-            setEditorAddress(ui->frMMask, static_cast<uint32_t>(gateway));
-        }
+    const std::shared_ptr<CDeviceControl> control = m_control;
+    const uint32_t deviceIp = cam->currentIp;
+    const int serial = m_readSerial;
+    m_readWatcher.setFuture(QtConcurrent::run([control, deviceIp, serial] {
+        return PanelRead{serial, readCamera(*control, deviceIp)};
+    }));
+}
+
+void Widget::CameraRead()
+{
+    const PanelRead read = m_readWatcher.result();
+    if (read.serial != m_readSerial) {
+        return;
+    }
+    const CameraReadout& readout = read.readout;
+    showReadStatus(readout.status);
+    if (readout.ip) {
+        setEditorAddress(ui->frMIP, *readout.ip);
+    }
+    if (readout.mask) {
+        setEditorAddress(ui->frMSUB, *readout.mask);
+    }
+    if (readout.gateway) {
+        setEditorAddress(ui->frMMask, *readout.gateway);
     }
 
-    const uint32_t current = hostOrder(cam->ipConfigCurrent);
-    ui->chkDHCP->setChecked(current & kBitDHCP);
-    ui->chkStatic->setChecked(current & kBitPersistent);
-
-    const bool editable = result == 0;
+    const bool editable = readout.result == gvcp::kSuccess;
     ui->edUser->setEnabled(editable);
     ui->chkStatic->setEnabled(editable);
     ui->chkDHCP->setEnabled(editable);
@@ -473,8 +392,6 @@ void Widget::selectCamInfo(CamInfo* cam)
     if (!ui->btnSetStaic->isHidden()) {
         setAddressEditorsEnabled(true);
     }
-    QCoreApplication::processEvents();
-    repaint();
 }
 
 void Widget::on_chkStatic_clicked()
@@ -491,185 +408,147 @@ bool Widget::newAddressComplete() const
     return editorComplete(ui->frMIP) && editorComplete(ui->frMSUB) && editorComplete(ui->frMMask);
 }
 
-Widget::CamForm Widget::readCamForm() const
+CamForm Widget::readCamForm() const
 {
     CamForm form;
     form.userName = ui->edUser->text();
     form.bStatic = ui->chkStatic->isChecked();
     form.bDHCP = ui->chkDHCP->isChecked();
-    form.ip = editorAddress(ui->frMIP);
-    form.mask = editorAddress(ui->frMSUB);
-    form.gateway = editorAddress(ui->frMMask);
+    form.address = {editorAddress(ui->frMIP), editorAddress(ui->frMSUB),
+                    editorAddress(ui->frMMask)};
     return form;
 }
 
-// A critical box on the window's thread; the calling task waits until the user closes it.
-void Widget::showError(const QString& text)
+void Widget::showError(const QString& message)
 {
-    callOnThreadOf(this, [this, &text] {
-        QMessageBox::critical(this, QStringLiteral("Error"), text, QMessageBox::Ok);
-    });
+    QMessageBox::critical(this, QStringLiteral("Error"), message, QMessageBox::Ok);
+}
+
+void Widget::showRefusal(const QString& reason)
+{
+    showError(reason + QStringLiteral("\nNothing was written to the camera."));
+}
+
+bool Widget::confirm(const QString& question)
+{
+    return QMessageBox::question(this, QStringLiteral("Confirm"), question,
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::No;
+}
+
+// The checks that need no network, before anything is asked; the probe follows in the task.
+// An address the interface cannot reach is allowed after a second question.
+bool Widget::addressAccepted(const gvcp::IpSettings& address)
+{
+    const gvcp::AddressVerdict verdict =
+        gvcp::CheckAddress(address, hostViewOf(m_ifList), gvcp::KnownCamera::From(m_selCam));
+    if (!verdict.ok()) {
+        showRefusal(text(verdict.reason));
+        return false;
+    }
+    const gvcp::AddressVerdict reach = gvcp::CheckReachable(m_selIf, address);
+    return reach.ok() ||
+           confirm(text(reach.reason) + QStringLiteral("\nDo you want to set it anyway?"));
 }
 
 void Widget::on_btnSetInfo_clicked()
 {
     if (ui->chkStatic->isChecked() && !newAddressComplete()) {
-        showError(QStringLiteral("Please enter the whole IP address, subnet mask and gateway"));
+        showError(QString::fromLatin1(kIncompleteAddress));
         return;
     }
-    if (QMessageBox::question(this, QStringLiteral("Confirm"),
-                              QStringLiteral("Do you want to change camera information??"),
-                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::No) {
+    const CamForm form = readCamForm();
+    const CamInfoPlan plan = planCamInfo(m_selCam, form, false);
+    if ((plan.address && !addressAccepted(form.address)) ||
+        !confirm(camInfoConfirmation(m_selCam, form, plan))) {
         return;
     }
-    startTask(QString::fromLatin1(kSettingInfoLabel), SetCamInfotProc, m_camInfoWatcher);
+    const std::shared_ptr<CDeviceControl> control = m_control;
+    const CamInfo cam = m_selCam;
+    const gvcp::HostView host = hostViewOf(m_ifList);
+    const ProgressFn progress = progressReporter();
+    startTask(QString::fromLatin1(kSettingInfoLabel), m_camInfoWatcher,
+              [control, cam, form, host, progress] {
+                  return applyCamInfo(*control, cam, form, host, false, progress);
+              });
 }
 
 void Widget::on_btnSetStaic_clicked()
 {
     if (!newAddressComplete()) {
-        showError(QStringLiteral("Please enter the whole IP address, subnet mask and gateway"));
+        showError(QString::fromLatin1(kIncompleteAddress));
         return;
     }
-    if (QMessageBox::question(this, QStringLiteral("Confirm"),
-                              QStringLiteral("Do you want to change IP Setting???"),
-                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::No) {
+    const gvcp::IpSettings address = readCamForm().address;
+    if (!addressAccepted(address) || !confirm(staticIpConfirmation(m_selCam, address))) {
         return;
     }
-    startTask(QStringLiteral("Setting Static ip address......."), SetStaticProc, m_forceWatcher);
+    const std::shared_ptr<CDeviceControl> control = m_control;
+    const CamInfo cam = m_selCam;
+    const gvcp::HostView host = hostViewOf(m_ifList);
+    startTask(QStringLiteral("Setting Static ip address......."), m_forceWatcher,
+              [control, cam, address, host] { return forceAddress(*control, cam, address, host); });
 }
 
-void SetCamInfotProc(void* w)
-{
-    static_cast<Widget*>(w)->SetCamInfo();
-}
-
-void SetStaticProc(void* w)
-{
-    static_cast<Widget*>(w)->setStatic();
-}
-
-int Widget::writeUserName(int deviceIp, const QString& name)
-{
-    const std::array<uint32_t, 4> values = gvcp::EncodeUserName(name.toLatin1().toStdString());
-    int failure = 0;
-    for (size_t reg = 0; reg < values.size(); ++reg) {
-        const int result = WriteRegister(static_cast<int>(gvcp::REG_USER_NAME + 4 * reg),
-                                         static_cast<int>(values[reg]), deviceIp);
-        if (result != 0 && failure == 0) {
-            failure = result; // every register is still written
-        }
-    }
-    return failure;
-}
-
-void Widget::SetCamInfo()
-{
-    writeCamInfo(false);
-}
-
-// bAlwaysPersist: the camera was just given the form's address by FORCEIP, so its current
-// address equals the form and the persistent registers must be written regardless.
-void Widget::writeCamInfo(bool bAlwaysPersist)
-{
-    const CamForm form = callOnThreadOf(this, [this] { return readCamForm(); });
-    const int deviceIp = static_cast<int>(m_selCam.currentIp);
-    const int wanted = kBitLLA | (form.bDHCP ? kBitDHCP : 0) | (form.bStatic ? kBitPersistent : 0);
-    const bool configChanged = static_cast<uint32_t>(wanted) != hostOrder(m_selCam.ipConfigCurrent);
-
-    setProgress(10);
-    setProgress(20);
-    bool nameFailed = false;
-    if (form.userName != fieldText(m_selCam.userName)) {
-        if (!g_control || g_control->GevOpenDevice(deviceIp) != 0) {
-            showError(QStringLiteral("Camera open fail"));
-            sleepMs(1000);
-            return;
-        }
-        nameFailed = writeUserName(deviceIp, form.userName) != 0;
-        g_control->GevCloseDevice(deviceIp);
-    }
-    setProgress(30);
-
-    if (nameFailed) {
-        showError(QStringLiteral("Set UserID Error"));
-    } else {
-        if (form.bStatic) {
-            forceAndPersist(deviceIp, form, wanted, bAlwaysPersist);
-        }
-        setProgress(40);
-    }
-
-    setProgress(80);
-    if (!form.bStatic && configChanged && SetIPConfigOpt(deviceIp, wanted) != 0) {
-        showError(QStringLiteral("Set Configuration Error"));
-    }
-    setProgress(90);
-    sleepMs(1000);
-}
-
-void Widget::forceAndPersist(int deviceIp, const CamForm& form, int wanted, bool bAlwaysPersist)
-{
-    setProgress(60);
-    const bool unchanged = form.ip == hostOrder(m_selCam.currentIp) &&
-                           form.mask == hostOrder(m_selCam.subnetMask) &&
-                           form.gateway == hostOrder(m_selCam.gateway);
-    if (unchanged && !bAlwaysPersist) {
-        return;
-    }
-    const int result = SetPersisIP(deviceIp, static_cast<int>(form.ip), static_cast<int>(form.mask),
-                                   static_cast<int>(form.gateway));
-    if (result != 0) {
-        if (result != gvcp::kNoAnswer) {
-            showError(QStringLiteral("Set Static IP Error"));
-        }
-        return;
-    }
-    if (static_cast<uint32_t>(wanted) != hostOrder(m_selCam.ipConfigCurrent) &&
-        SetIPConfigOpt(deviceIp, wanted) != 0) {
-        showError(QStringLiteral("Set Configuration Error"));
-    }
-    g_control->SetForceIP(static_cast<int>(form.ip), static_cast<int>(form.mask),
-                          static_cast<int>(form.gateway), macHigh(m_selCam), macLow(m_selCam));
-    setProgress(70);
-}
-
-// The camera panel keeps its contents; only the tree is refreshed.
+// The camera panel keeps its contents until the refreshed tree selects the camera again.
 void Widget::SetCamInfoFinished()
 {
+    const TaskResult result = m_camInfoWatcher.result();
     m_progressDlg->SetProgress(100);
-    continueTask(QString::fromLatin1(kSearchingLabel), [this] { Discovery(this); });
-}
-
-void Widget::setStatic()
-{
-    const CamForm form = callOnThreadOf(this, [this] { return readCamForm(); });
-    const int result =
-        g_control ? g_control->SetForceIP(static_cast<int>(form.ip), static_cast<int>(form.mask),
-                                          static_cast<int>(form.gateway), macHigh(m_selCam),
-                                          macLow(m_selCam))
-                  : 1;
-    m_bForce = result == 0;
-    if (m_bForce) {
-        m_selCam.currentIp = htonl(form.ip);
+    if (!result.refusal.isEmpty()) {
+        m_progressDlg->hide();
+        showRefusal(result.refusal);
+        return;
     }
-    sleepMs(3000); // the camera takes the forced address
+    for (const QString& error : result.errors) {
+        showError(error);
+    }
+    const ProgressFn progress = progressReporter();
+    continueTask(QString::fromLatin1(kSearchingLabel), [progress] {
+        TaskResult refreshed;
+        refreshed.interfaces = Discovery(progress);
+        return refreshed;
+    });
 }
 
 // After a forced address the camera answers again: the address is made persistent there and
 // the list searched again, both in the background.
 void Widget::SetStaticFinished()
 {
-    if (!m_bForce) {
+    const TaskResult result = m_forceWatcher.result();
+    if (!result.refusal.isEmpty() || !result.moved) {
         m_progressDlg->SetProgress(100);
         m_progressDlg->hide();
+        if (!result.refusal.isEmpty()) {
+            showRefusal(result.refusal);
+        }
         return;
     }
+    m_selCam = result.camera;
     ui->chkStatic->setChecked(true);
-    continueTask(QString::fromLatin1(kSettingInfoLabel), [this] {
-        writeCamInfo(true);
-        setProgress(70);
-        Discovery(this);
-        setProgress(80);
+    const CamForm form = readCamForm();
+    const std::shared_ptr<CDeviceControl> control = m_control;
+    const CamInfo cam = m_selCam;
+    const gvcp::HostView host = hostViewOf(m_ifList);
+    const ProgressFn progress = progressReporter();
+    continueTask(QString::fromLatin1(kSettingInfoLabel), [control, cam, form, host, progress] {
+        TaskResult done = applyCamInfo(*control, cam, form, host, true, progress);
+        progress(70);
+        done.interfaces = Discovery(progress);
+        progress(80);
+        return done;
     });
+}
+
+void Widget::RefreshFinished()
+{
+    TaskResult result = m_refreshWatcher.result();
+    m_ifList = std::move(result.interfaces);
+    UpdateCameraList();
+    m_progressDlg->SetProgress(90);
+    m_progressDlg->SetProgress(100);
+    m_progressDlg->hide();
+    for (const QString& error : result.errors) {
+        showError(error);
+    }
+    reselectCamera(m_selCam);
 }

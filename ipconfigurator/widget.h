@@ -1,28 +1,26 @@
 #pragma once
 
-#include "DeviceDiscovery.h"
+#include "configtasks.h"
 
 #include <QFutureWatcher>
 #include <QString>
 #include <QWidget>
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace Ui {
 class Widget;
 }
-class CDeviceControl;
-class IPCtrl;
 class QTreeWidgetItem;
 class progressdlg;
-struct _IF_INFO;
 
 // The configurator's window: discovers cameras on every physical interface, lists them in a
 // tree under their interfaces, shows the clicked interface and camera and changes the camera's
-// name and addresses. Device work runs as one background task at a time behind the modal
-// progress dialog; tasks reach the widgets only through the window's thread.
+// name and addresses. The window only shows and asks: device work runs as background tasks
+// (configtasks.h) that get the form's values by value and hand their result back through
+// their watcher; configuration tasks run one at a time behind the modal progress dialog.
 class Widget : public QWidget
 {
     Q_OBJECT
@@ -33,15 +31,12 @@ public:
 
     void UpdateCameraList();
     void addTreeRoot(QString text0, QString text1, int index);
-    void addTreeChild(QTreeWidgetItem* parent, QString text0, QString text1);
-
+    QTreeWidgetItem* addTreeChild(QTreeWidgetItem* parent, QString text0, QString text1);
+    // Shows `cam` and reads its persistent address in the background ("Reading…" meanwhile),
+    // or clears the camera panel when `cam` is null.
     void selectCamInfo(CamInfo* cam);
-    int ReadRegister(int address, int* value, int deviceIp);
-    int WriteRegister(int address, int value, int deviceIp);
-    int SetIPConfigOpt(int deviceIp, int bits);
-    int SetPersisIP(int deviceIp, int ip, int mask, int gateway);
-    void SetCamInfo();
-    void setStatic();
+
+    progressdlg* progressDialog() const { return m_progressDlg; }
 
 private slots:
     void on_btnRefresh_clicked();
@@ -53,51 +48,56 @@ private slots:
     void SetCamInfoFinished();
     void SetStaticFinished();
     void RefreshFinished();
+    void CameraRead();
+    void showProgress();
 
 private:
-    // What the "Set Camera Info" work needs from the form, read once on the window's thread.
-    struct CamForm
+    // Progress values from the tasks, in order, until the window's thread shows them.
+    struct ProgressQueue
     {
-        QString userName;
-        bool bStatic = false;
-        bool bDHCP = false;
-        uint32_t ip = 0; // host order
-        uint32_t mask = 0;
-        uint32_t gateway = 0;
+        std::mutex mutex;
+        std::vector<int> values;
     };
 
-    void startTask(const QString& label, void (*body)(void*), QFutureWatcher<void>& watcher);
-    void continueTask(const QString& label, std::function<void()> body);
+    // The persistent-address reads of one selection; a newer selection makes them stale.
+    struct PanelRead
+    {
+        int serial = 0;
+        CameraReadout readout;
+    };
+
+    template <typename Watcher, typename Body>
+    void startTask(const QString& label, Watcher& watcher, Body body);
+    void continueTask(const QString& label, std::function<TaskResult()> body);
+    void showProgressDialog(const QString& label);
+    ProgressFn progressReporter();
     void waitForTasks();
+
     void showInterface(const _IF_INFO& entry);
+    void showCamera(const _IF_INFO& entry, const CamInfo& cam);
+    void reselectCamera(const CamInfo& cam);
     void clearCameraPanel();
+    void showReading();
     void showReadStatus(int result);
     void setAddressEditorsEnabled(bool bEnabled);
     bool newAddressComplete() const;
     CamForm readCamForm() const;
+    bool addressAccepted(const gvcp::IpSettings& address);
+    bool confirm(const QString& text);
     void showError(const QString& text);
-    void writeCamInfo(bool bAlwaysPersist);
-    int writeUserName(int deviceIp, const QString& name);
-    void forceAndPersist(int deviceIp, const CamForm& form, int wanted, bool bAlwaysPersist);
+    void showRefusal(const QString& reason);
 
-    CamInfo m_selCam;
-    uint32_t m_selIfIp = 0;   // network order
-    uint32_t m_selIfMask = 0; // network order
-    std::atomic<bool> m_bForce{false};
-    QFutureWatcher<void> m_camInfoWatcher;
-    QFutureWatcher<void> m_discoveryWatcher;
-    QFutureWatcher<void> m_forceWatcher;
-    QFutureWatcher<void> m_refreshWatcher; // the rediscovery that ends a configuration task
+    std::vector<_IF_INFO> m_ifList;            // interfaces and cameras of the last discovery
+    std::shared_ptr<CDeviceControl> m_control; // the selected camera's client, shared with tasks
+    CamInfo m_selCam{};
+    gvcp::HostInterface m_selIf; // the interface that found the selected camera
+    int m_readSerial = 0;
+    QFutureWatcher<std::vector<_IF_INFO>> m_discoveryWatcher;
+    QFutureWatcher<TaskResult> m_camInfoWatcher;
+    QFutureWatcher<TaskResult> m_forceWatcher;
+    QFutureWatcher<TaskResult> m_refreshWatcher; // the follow-up that ends a configuration task
+    QFutureWatcher<PanelRead> m_readWatcher;
+    progressdlg* m_progressDlg = nullptr;
+    std::shared_ptr<ProgressQueue> m_progress = std::make_shared<ProgressQueue>();
     Ui::Widget* ui;
 };
-
-// Task bodies run on the global thread pool; the argument is the window.
-void Discovery(void* w);
-void SetCamInfotProc(void* w);
-void SetStaticProc(void* w);
-bool sortingIPAddr(CamInfo* a, CamInfo* b);
-
-// The control client of the selected camera (null until one is selected) and the progress
-// dialog of the window; both live as long as the window.
-extern CDeviceControl* g_control;
-extern progressdlg* m_progressDlg;

@@ -30,14 +30,6 @@ configurator_test_program(tst_configurator_ipctrl tst_ipctrl.cpp)
 orvanta_add_test(configurator_ipctrl KIND gui LABELS configurator
     PROGRAM tst_configurator_ipctrl ENV ${_ipc_lsan})
 
-find_package(GTest REQUIRED)
-add_executable(tst_configurator_guithread tst_guithread.cpp)
-target_include_directories(tst_configurator_guithread PRIVATE ${PROJECT_SOURCE_DIR}/ipconfigurator)
-target_link_libraries(tst_configurator_guithread PRIVATE Qt5::Core GTest::gtest Threads::Threads)
-orvanta_add_test(configurator_guithread KIND unit tsan LABELS configurator
-    PROGRAM tst_configurator_guithread
-    ENV TSAN_OPTIONS=halt_on_error=1:suppressions=${_ipc_tests}/configurator-tsan.supp)
-
 configurator_test_program(tst_configurator_ipaddress tst_ipaddress.cpp)
 orvanta_add_test(configurator_ipaddress KIND gui LABELS configurator
     PROGRAM tst_configurator_ipaddress ENV ${_ipc_lsan})
@@ -57,7 +49,7 @@ configurator_netns_test(configurator_window_three_interfaces tst_configurator_wi
     window-three-interfaces threeInterfaces)
 configurator_netns_test(configurator_window_static_ip tst_configurator_window
     wrong-subnet wrongSubnetCameraGetsStaticAddress forcedAddressIsPersistentWithUnchangedMask
-    incompleteAddressIsRefused)
+    unusableAddressesAreNotForced)
 
 configurator_test_program(tst_configurator_config tst_configurator_config.cpp)
 configurator_netns_test(configurator_config_writes tst_configurator_config config-one-camera
@@ -67,3 +59,5 @@ configurator_netns_test(configurator_config_writes tst_configurator_config confi
 configurator_netns_test(configurator_config_errors tst_configurator_config config-one-camera
     cameraOpenFail setUserIdErrorStillSetsTheConfiguration setStaticIpError setConfigurationError
     answeringNoKeepsTheCamera)
+configurator_netns_test(configurator_config_address_checks tst_configurator_config address-checks
+    refusedAddressesWriteNothing)

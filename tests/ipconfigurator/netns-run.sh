@@ -11,6 +11,8 @@
 #   iface I CIDR [MTU]       host interface gv<I> gets CIDR (instead of its default) and MTU
 #   addr I CIDR              one more address (IPv4 or IPv6) on gv<I>
 #   virtual I                gv<I> is listed under /sys/devices/virtual/net
+#   holds I K CIDR           camera namespace K behind gv<I> holds CIDR on its interface: a
+#                            host that answers ARP but is no camera
 #   camera I K ARGS...       camera namespace K behind gv<I> runs the camera emulator
 #                            ($ORVANTA_CAMERA_EMULATOR) with ARGS; it puts the address of
 #                            each emulated device on the namespace's interface itself
@@ -55,6 +57,10 @@ camera_ns() { # I K
     local list="TESTNET_CAM_NS_$1"
     read -r -a all <<<"${!list}"
     echo "${all[$2]}"
+}
+
+holds() { # I K CIDR
+    ip netns exec "$(camera_ns "$1" "$2")" ip addr add "$3" dev "$TESTNET_CAM_IFACE"
 }
 
 camera() { # I K emulator-arguments...

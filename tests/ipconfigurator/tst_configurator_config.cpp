@@ -5,6 +5,7 @@
 #include "namespacecamera.h"
 #include "windowdriver.h"
 
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -37,6 +38,19 @@ QList<uint32_t> nameRegisters(const NamespaceCamera& cam)
 
 const QString kConfirm = "Confirm: Do you want to change camera information??";
 
+emulator::CameraConfig cameraAt(const char* ip, const char* model, const char* serial,
+                                uint8_t macLast)
+{
+    emulator::CameraConfig config;
+    config.ip = HostIp(ip);
+    config.mask = HostIp("255.255.255.0");
+    config.gateway = HostIp("192.168.1.1");
+    config.model = model;
+    config.serial = serial;
+    config.mac[5] = macLast;
+    return config;
+}
+
 } // namespace
 
 class ConfiguratorConfigTest : public QObject
@@ -51,12 +65,7 @@ private:
     // window that has discovered it, and the camera's row clicked.
     void selectCamera(uint32_t ipConfig)
     {
-        emulator::CameraConfig config;
-        config.ip = HostIp("192.168.1.20");
-        config.mask = HostIp("255.255.255.0");
-        config.gateway = HostIp("192.168.1.1");
-        config.model = "CFG-CAM";
-        config.serial = "C0001";
+        emulator::CameraConfig config = cameraAt("192.168.1.20", "CFG-CAM", "C0001", 1);
         config.user = "Old";
         config.ipConfig = ipConfig;
         m_cam = std::make_unique<NamespaceCamera>(CameraNamespaces(0).at(0), config);
@@ -69,6 +78,13 @@ private:
         m_cam->ClearCommands();
         m_ui->clearBoxes();
         m_ui->clearProgress();
+    }
+
+    void setAddresses(const char* ip, const char* mask, const char* gateway)
+    {
+        m_ui->setAddress("frMIP", ip);
+        m_ui->setAddress("frMSUB", mask);
+        m_ui->setAddress("frMMask", gateway);
     }
 
     void setCameraInfo()
@@ -139,9 +155,7 @@ private slots:
     {
         selectCamera(gvcp::IPCFG_PERSISTENT | gvcp::IPCFG_LLA);
         QVERIFY(m_ui->checked("chkStatic"));
-        m_ui->setAddress("frMIP", "192.168.1.20");
-        m_ui->setAddress("frMSUB", "255.255.255.0");
-        m_ui->setAddress("frMMask", "192.168.1.1");
+        setAddresses("192.168.1.20", "255.255.255.0", "192.168.1.1");
         m_ui->clickCheckBox("chkDHCP"); // changed, yet not written while Static is ticked
         setCameraInfo();
         QCOMPARE(writesTo(*m_cam), QStringList{});
@@ -167,11 +181,14 @@ private slots:
         selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
         m_ui->clickCheckBox("chkStatic");
         QVERIFY(m_ui->enabled("frMIP"));
-        m_ui->setAddress("frMIP", "192.168.1.30");
-        m_ui->setAddress("frMSUB", "255.255.255.0");
-        m_ui->setAddress("frMMask", "192.168.1.254");
+        setAddresses("192.168.1.30", "255.255.255.0", "192.168.1.254");
         setCameraInfo();
-        QCOMPARE(m_ui->boxes(), QStringList{kConfirm});
+        QCOMPARE(m_ui->boxTexts(),
+                 QStringList{"Do you want to change camera information??\n\n"
+                             "Camera: CFG-CAM, serial C0001, MAC 02:00:00:00:00:01\n"
+                             "IP Address: 192.168.1.20 \u2192 192.168.1.30\n"
+                             "Gateway: 192.168.1.1 \u2192 192.168.1.254\n"
+                             "Static: off \u2192 on"});
         QCOMPARE(writesTo(*m_cam),
                  (QStringList{W(gvcp::REG_PERSISTENT_GATEWAY, HostIp("192.168.1.254")),
                               W(gvcp::REG_PERSISTENT_MASK, HostIp("255.255.255.0")),
@@ -183,6 +200,95 @@ private slots:
         // The task's own steps; the refresh that follows reports its search after them.
         QCOMPARE(m_ui->progress().mid(0, 12),
                  (QList<int>{10, 20, 30, 60, 40, 50, 60, 70, 40, 80, 90, 100}));
+        // The refreshed tree selects the camera again, and the panel shows it anew.
+        QCOMPARE(m_ui->tree()->currentItem(), m_ui->cameraRow(0, "192.168.1.30"));
+        QTRY_COMPARE(m_ui->text("label_2"), QString("Status : Normal"));
+        QCOMPARE(m_ui->address("frCIP"), QString("192.168.1.30"));
+        QCOMPARE(m_ui->address("frMMask"), QString("192.168.1.254"));
+        QCOMPARE(m_ui->text("edMac"), QString("02:00:00:00:00:01"));
+    }
+
+    // net/address-checks.sh. Each refused address is named in an error box and nothing
+    // reaches the camera; the last ones are found only by the probe. (The same checks of
+    // every interface of the PC are tested without a network.)
+    void refusedAddressesWriteNothing()
+    {
+        NamespaceCamera other(CameraNamespaces(0).at(1),
+                              cameraAt("192.168.1.30", "OTHER", "C2", 2));
+        QVERIFY(other.IsRunning());
+        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        const QList<uint32_t> persistent = {m_cam->Register(gvcp::REG_PERSISTENT_IP),
+                                            m_cam->Register(gvcp::REG_PERSISTENT_MASK),
+                                            m_cam->Register(gvcp::REG_PERSISTENT_GATEWAY)};
+        m_ui->clickCheckBox("chkStatic");
+        auto refuse = [this](const char* ip, const char* mask, const char* gateway) {
+            setAddresses(ip, mask, gateway);
+            m_ui->clearBoxes();
+            m_ui->clickButton("btnSetInfo"); // returns once a refusal's box is closed
+            const bool idle = !m_ui->busy() || m_ui->waitIdle();
+            return idle ? m_ui->boxes().join(" | ") : QStringLiteral("still busy");
+        };
+        const char* const mask = "255.255.255.0";
+        const char* const gw = "192.168.1.1";
+        QCOMPARE(refuse("0.0.0.0", mask, gw),
+                 "Error: 0.0.0.0 is not a camera address: addresses starting with 0 stand for "
+                 "\"this network\".");
+        QCOMPARE(refuse("255.255.255.255", mask, gw),
+                 "Error: 255.255.255.255 is not a camera address: it is the broadcast address "
+                 "of every network.");
+        QCOMPARE(refuse("224.0.0.1", mask, gw),
+                 "Error: 224.0.0.1 is not a camera address: it is a multicast address "
+                 "(224.0.0.0 to 239.255.255.255).");
+        QCOMPARE(refuse("127.0.0.1", "255.0.0.0", "0.0.0.0"),
+                 "Error: 127.0.0.1 is not a camera address: it is a loopback address "
+                 "(127.x.x.x), which every PC keeps for itself.");
+        QCOMPARE(refuse("192.168.1.40", "255.255.0.255", gw),
+                 "Error: Subnet mask 255.255.0.255 is not valid: its one bits must be "
+                 "contiguous, like 255.255.255.0.");
+        QCOMPARE(refuse("192.168.1.0", mask, gw),
+                 "Error: 192.168.1.0 is not a camera address: it is the network address of "
+                 "subnet 192.168.1.0/24.");
+        QCOMPARE(refuse("192.168.1.255", "255.0.0.0", "0.0.0.0"),
+                 "Error: 192.168.1.255 is not a camera address: it is the broadcast address of "
+                 "subnet 192.168.1.0/24 of this PC's interface gv0.");
+        QCOMPARE(refuse("192.168.1.40", mask, "10.0.0.1"),
+                 "Error: Gateway 10.0.0.1 is outside the camera's subnet 192.168.1.0/24.");
+        QCOMPARE(refuse("192.168.1.5", mask, gw),
+                 "Error: 192.168.1.5 is the address of this PC's interface gv0.");
+        QCOMPARE(refuse("192.168.1.30", mask, gw),
+                 "Error: 192.168.1.30 is already used by camera OTHER (serial C2, MAC "
+                 "02:00:00:00:00:02).");
+        // Not in the last discovery: the probe finds them after the confirmation.
+        NamespaceCamera late(CameraNamespaces(0).at(2), cameraAt("192.168.1.40", "LATE", "C3", 3));
+        QVERIFY(late.IsRunning());
+        QCOMPARE(refuse("192.168.1.40", mask, gw),
+                 kConfirm + " | Error: 192.168.1.40 is already in use: camera LATE (serial C3, "
+                            "MAC 02:00:00:00:00:03) answered there.");
+        const QString host = refuse("192.168.1.77", mask, gw);
+        QVERIFY2(host.startsWith(kConfirm + " | Error: 192.168.1.77 is already in use: a device "
+                                            "with MAC ") &&
+                     host.endsWith(" answered there."),
+                 qPrintable(host));
+        QVERIFY(m_ui->boxTexts().last().endsWith("\nNothing was written to the camera."));
+
+        // Outside gv0's subnet: a second question first; No keeps the camera as it is, and
+        // Yes leads to the usual confirmation.
+        m_ui->answerNextQuestion(QMessageBox::No);
+        QCOMPARE(refuse("192.168.7.20", mask, "192.168.7.1"),
+                 "Confirm: 192.168.7.20 is outside the subnet of interface gv0 (192.168.1.0/24): "
+                 "the camera will not be reachable from this interface.");
+        m_ui->answerNextQuestion(QMessageBox::Yes);
+        m_ui->answerNextQuestion(QMessageBox::No);
+        QCOMPARE(refuse("192.168.7.20", mask, "192.168.7.1").section(" | ", 1), kConfirm);
+
+        QCOMPARE(writesTo(*m_cam), QStringList{});
+        QVERIFY(!m_cam->Received(gvcp::FORCEIP_CMD));
+        QCOMPARE((QList<uint32_t>{m_cam->Register(gvcp::REG_PERSISTENT_IP),
+                                  m_cam->Register(gvcp::REG_PERSISTENT_MASK),
+                                  m_cam->Register(gvcp::REG_PERSISTENT_GATEWAY)}),
+                 persistent);
+        QCOMPARE(m_cam->Register(gvcp::REG_IP_CONFIGURATION), gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        QCOMPARE(m_cam->Ip(), HostIp("192.168.1.20"));
     }
 
     void cameraOpenFail()
@@ -223,9 +329,7 @@ private slots:
         selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
         m_cam->RefuseWrite(gvcp::REG_PERSISTENT_GATEWAY, gvcp::kStatusAccessDenied);
         m_ui->clickCheckBox("chkStatic");
-        m_ui->setAddress("frMIP", "192.168.1.31");
-        m_ui->setAddress("frMSUB", "255.255.255.0");
-        m_ui->setAddress("frMMask", "192.168.1.1");
+        setAddresses("192.168.1.31", "255.255.255.0", "192.168.1.1");
         setCameraInfo();
         QCOMPARE(m_ui->boxes(), (QStringList{kConfirm, "Error: Set Static IP Error"}));
         QCOMPARE(writesTo(*m_cam),

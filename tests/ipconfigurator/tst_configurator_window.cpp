@@ -7,6 +7,7 @@
 #include "progressdlg.h"
 #include "windowdriver.h"
 
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -127,6 +128,24 @@ private slots:
         QCOMPARE(ui.cameraTexts(0).size(), 2);
         QCOMPARE(discoveryPorts(*camA), (QList<uint16_t>{9000, 9000}));
         QVERIFY(ui.boxes().isEmpty());
+
+        // Camera A is gone: the click returns at once, not after the reads wait out the
+        // one-second acknowledge window, and events go on being served while they do.
+        camA.reset();
+        QElapsedTimer clock;
+        clock.start();
+        ui.clickRow(ui.cameraRow(0, "192.168.1.20"), 0, false);
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(ui.text("label_2"), QString("Reading\u2026"));
+        QVERIFY(!ui.enabled("btnSetInfo") && !ui.enabled("edUser"));
+        qint64 servedAfterMs = -1;
+        clock.restart();
+        QTimer::singleShot(0, &ui, [&] { servedAfterMs = clock.elapsed(); });
+        QTRY_VERIFY(servedAfterMs >= 0);
+        QVERIFY2(servedAfterMs < 100, qPrintable(QString::number(servedAfterMs)));
+        QVERIFY(ui.panelReading());
+        QTRY_COMPARE(ui.text("label_2"), QString("Unknown connect error"));
+        QCOMPARE(ui.text("edMac"), QString("02:00:00:00:00:01"));
     }
 
     // Closing the window while it discovers waits for the search instead of leaving it to
@@ -138,10 +157,8 @@ private slots:
         auto window = std::make_unique<Widget>();
         window->show();
         QTest::qWait(200);
-        QVERIFY(m_progressDlg->isVisible());
+        QVERIFY(window->progressDialog()->isVisible());
         window.reset();
-        QVERIFY(!m_progressDlg);
-        QVERIFY(!g_control);
         QTest::qWait(2000); // nothing of the window may run any more
     }
 
@@ -231,6 +248,11 @@ private slots:
                  gvcp::IPCFG_LLA | gvcp::IPCFG_PERSISTENT);
         QCOMPARE(ui.cameraTexts(0), QStringList{"192.168.1.50-CAM-LLA S9"});
         QVERIFY(ui.checked("chkStatic"));
+        // Selected again at its new address, now reachable.
+        QCOMPARE(ui.tree()->currentItem(), ui.cameraRow(0, "192.168.1.50"));
+        QTRY_COMPARE(ui.text("label_2"), QString("Status : Normal"));
+        QCOMPARE(ui.address("frCIP"), QString("192.168.1.50"));
+        QVERIFY(ui.shown("btnSetInfo") && !ui.shown("btnSetStaic"));
     }
 
     // The same, with the mask and gateway the camera already has: the forced address is
@@ -257,8 +279,8 @@ private slots:
         QCOMPARE(ui.cameraTexts(0), QStringList{"192.168.1.60-CAM-OUT S8"});
     }
 
-    // An incomplete address is not forced onto a camera.
-    void incompleteAddressIsRefused()
+    // An incomplete or unusable address is not forced onto a camera.
+    void unusableAddressesAreNotForced()
     {
         auto cam = start(0, 0, camera("169.254.3.4", "255.255.0.0", "CAM-X", "SX", 7));
         QVERIFY(cam->IsRunning());
@@ -273,6 +295,21 @@ private slots:
         QVERIFY(ui.waitIdle());
         QCOMPARE(ui.boxes(),
                  QStringList{"Error: Please enter the whole IP address, subnet mask and gateway"});
+
+        // The PC's own address, and the broadcast address of its /24 under a /8 mask.
+        ui.setAddress("frMMask", "0.0.0.0");
+        const std::pair<const char*, const char*> refused[] = {{"192.168.1.5", "255.255.255.0"},
+                                                               {"192.168.1.255", "255.0.0.0"}};
+        for (const auto& [ip, mask] : refused) {
+            ui.setAddress("frMIP", ip);
+            ui.setAddress("frMSUB", mask);
+            ui.clickButton("btnSetStaic");
+            QVERIFY(ui.waitIdle());
+        }
+        QCOMPARE(ui.boxes().mid(1),
+                 (QStringList{"Error: 192.168.1.5 is the address of this PC's interface gv0.",
+                              "Error: 192.168.1.255 is not a camera address: it is the broadcast "
+                              "address of subnet 192.168.1.0/24 of this PC's interface gv0."}));
         QVERIFY(cam->Commands().empty());
         QCOMPARE(cam->Ip(), HostIp("169.254.3.4"));
     }

@@ -12,6 +12,8 @@
 
 namespace {
 
+std::vector<_IF_INFO> interfaces;
+
 QString ipText(uint32_t net)
 {
     return QHostAddress(ntohl(net)).toString();
@@ -20,7 +22,7 @@ QString ipText(uint32_t net)
 QStringList listedNames()
 {
     QStringList names;
-    for (const _IF_INFO& entry : g_ifList) {
+    for (const _IF_INFO& entry : interfaces) {
         names << QString::fromLatin1(entry.ifName);
     }
     return names;
@@ -28,7 +30,7 @@ QStringList listedNames()
 
 const _IF_INFO* entryNamed(const char* name)
 {
-    for (const _IF_INFO& entry : g_ifList) {
+    for (const _IF_INFO& entry : interfaces) {
         if (qstrcmp(entry.ifName, name) == 0) {
             return &entry;
         }
@@ -52,9 +54,9 @@ private slots:
     // lo, gv0 192.168.1.5/24 MTU 1500, gv1 listed as virtual.
     void onePhysical()
     {
-        QCOMPARE(findinterface(AF_INET), 1);
+        QCOMPARE(findinterface(AF_INET, &interfaces), 1);
         QCOMPARE(listedNames(), QStringList{"gv0"});
-        const _IF_INFO& gv0 = g_ifList.front();
+        const _IF_INFO& gv0 = interfaces.front();
         QCOMPARE(gv0.ifIndex, 0);
         QCOMPARE(ipText(gv0.ifIp), QString("192.168.1.5"));
         QCOMPARE(ipText(gv0.ifMask), QString("255.255.255.0"));
@@ -67,19 +69,19 @@ private slots:
     // gv0, an IPv6-only gv1 and gv2 with two IPv4 addresses.
     void mixedAddresses()
     {
-        findinterface(AF_INET);
+        findinterface(AF_INET, &interfaces);
         QVERIFY(!entryNamed("gv1"));
         QCOMPARE(listedNames().count("gv2"), 1);
         QCOMPARE(ipText(entryNamed("gv2")->ifIp), QString("10.0.0.1"));
         QCOMPARE(ipText(entryNamed("gv2")->ifMask), QString("255.255.255.0"));
-        QCOMPARE(g_ifList.size(), size_t(2));
+        QCOMPARE(interfaces.size(), size_t(2));
     }
 
     // gv0 and gv1: indexes follow the platform's order; a second run rebuilds the list
     // (and releases the camera records of the first).
     void twoPhysical()
     {
-        findinterface(AF_INET);
+        findinterface(AF_INET, &interfaces);
         QStringList platformOrder;
         for (const QNetworkInterface& iface : QNetworkInterface::allInterfaces()) {
             if (iface.name() == "gv0" || iface.name() == "gv1") {
@@ -87,15 +89,15 @@ private slots:
             }
         }
         QCOMPARE(listedNames(), platformOrder);
-        QCOMPARE(g_ifList[0].ifIndex, 0);
-        QCOMPARE(g_ifList[1].ifIndex, 1);
+        QCOMPARE(interfaces[0].ifIndex, 0);
+        QCOMPARE(interfaces[1].ifIndex, 1);
         QCOMPARE(entryNamed("gv1")->ifMtu, 9000);
         QCOMPARE(ipText(entryNamed("gv1")->ifMask), QString("255.255.0.0"));
 
-        g_ifList[0].cameras.push_back(new CamInfo{});
-        findinterface(AF_INET);
-        QCOMPARE(g_ifList.size(), size_t(2));
-        QVERIFY(g_ifList[0].cameras.empty());
+        interfaces[0].cameras.push_back(new CamInfo{});
+        findinterface(AF_INET, &interfaces);
+        QCOMPARE(interfaces.size(), size_t(2));
+        QVERIFY(interfaces[0].cameras.empty());
     }
 };
 

@@ -1,7 +1,7 @@
 // Address helpers of the window: valid ranges, the editors' octets and the camera order.
+#include "configtasks.h"
 #include "ipaddress.h"
 #include "ipctrl.h"
-#include "widget.h"
 
 #include <QLineEdit>
 #include <QtTest>
@@ -62,7 +62,7 @@ private slots:
         QFETCH(QString, ip);
         QFETCH(QString, mask);
         QFETCH(QString, range);
-        QCOMPARE(validRangeText(net(qPrintable(ip)), net(qPrintable(mask))), range);
+        QCOMPARE(validRangeText(ntohl(net(qPrintable(ip))), ntohl(net(qPrintable(mask)))), range);
     }
 
     void editorsShowAndReadOctets()

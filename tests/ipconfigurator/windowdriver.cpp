@@ -19,7 +19,7 @@
 WindowDriver::WindowDriver() : m_window(std::make_unique<Widget>())
 {
     // The task started by the constructor reports through queued calls, so nothing is missed.
-    auto* bar = m_progressDlg->findChild<QProgressBar*>(QStringLiteral("progressBar"));
+    auto* bar = m_window->progressDialog()->findChild<QProgressBar*>(QStringLiteral("progressBar"));
     connect(bar, &QProgressBar::valueChanged, this, [this](int value) {
         if (value != 0) {
             m_progress.append(value);
@@ -42,11 +42,12 @@ void WindowDriver::answerBoxes()
         if (!box || !box->isVisible()) {
             continue;
         }
-        m_boxes.append(box->windowTitle() + QStringLiteral(": ") + box->text());
+        m_boxes.append(box->windowTitle() + QStringLiteral(": ") + box->text().section('\n', 0, 0));
+        m_boxTexts.append(box->text());
         QAbstractButton* answer = box->button(QMessageBox::Ok);
         if (box->button(QMessageBox::Yes)) {
-            answer = box->button(m_nextAnswer);
-            m_nextAnswer = QMessageBox::Yes;
+            answer =
+                box->button(m_nextAnswers.isEmpty() ? QMessageBox::Yes : m_nextAnswers.takeFirst());
         }
         answer->click();
     }
@@ -55,6 +56,11 @@ void WindowDriver::answerBoxes()
 bool WindowDriver::waitIdle(int timeoutMs)
 {
     return waitUntilIdle(timeoutMs, [](bool) {});
+}
+
+bool WindowDriver::busy() const
+{
+    return m_window->progressDialog()->isVisible();
 }
 
 bool WindowDriver::dialogShownWhile(const std::function<bool()>& happened, int timeoutMs)
@@ -73,7 +79,7 @@ bool WindowDriver::waitUntilIdle(int timeoutMs, const std::function<void(bool sh
     int idleRounds = 0;
     while (timer.elapsed() < timeoutMs) {
         QTest::qWait(20);
-        const bool shown = m_progressDlg->isVisible();
+        const bool shown = busy();
         eachRound(shown);
         idleRounds = shown ? 0 : idleRounds + 1;
         if (idleRounds >= 10) {
@@ -123,7 +129,12 @@ QTreeWidgetItem* WindowDriver::cameraRow(int root, const QString& ipText) const
     return nullptr;
 }
 
-void WindowDriver::clickRow(QTreeWidgetItem* item, int column)
+bool WindowDriver::panelReading() const
+{
+    return text("label_2") == QStringLiteral("Reading\u2026");
+}
+
+void WindowDriver::clickRow(QTreeWidgetItem* item, int column, bool waitForPanel)
 {
     QVERIFY(item);
     QTreeWidget* view = tree();
@@ -132,6 +143,9 @@ void WindowDriver::clickRow(QTreeWidgetItem* item, int column)
     const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                     view->visualItemRect(item).center().y());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    if (waitForPanel && item->parent()) {
+        QTRY_VERIFY_WITH_TIMEOUT(!panelReading(), 5000);
+    }
 }
 
 void WindowDriver::clickButton(const char* name)

@@ -32,6 +32,7 @@ public:
 
     // True once the running task has ended and its progress dialog is hidden.
     bool waitIdle(int timeoutMs = 60000);
+    bool busy() const;
     // Waits like waitIdle() and tells whether this thread saw the progress dialog on screen at
     // a moment when `happened` held, which shows that the window served events at that time.
     bool dialogShownWhile(const std::function<bool()>& happened, int timeoutMs = 60000);
@@ -40,7 +41,9 @@ public:
     QStringList cameraTexts(int root) const;
     QTreeWidgetItem* root(int i) const;
     QTreeWidgetItem* cameraRow(int root, const QString& ipText) const;
-    void clickRow(QTreeWidgetItem* item, int column);
+    // Clicks a row; on a camera row waits until the panel has read the camera (unless told not).
+    void clickRow(QTreeWidgetItem* item, int column, bool waitForPanel = true);
+    bool panelReading() const;
     void clickButton(const char* name);
     QString text(const char* labelOrEdit) const;
     void setText(const char* edit, const QString& text);
@@ -53,12 +56,18 @@ public:
     void setAddress(const char* editor, const char* dotted);
     void clearOctet(const char* editor, int octet);
 
-    // Every message box seen, as "title: text"; boxes with a Yes button are answered Yes,
-    // the others closed with OK.
+    // Every message box seen, as "title: first line of its text"; boxes with a Yes button are
+    // answered Yes, the others closed with OK. boxTexts() holds their whole texts.
     QStringList boxes() const { return m_boxes; }
-    // The next box with Yes and No buttons is answered with `answer` instead of Yes.
-    void answerNextQuestion(QMessageBox::StandardButton answer) { m_nextAnswer = answer; }
-    void clearBoxes() { m_boxes.clear(); }
+    QStringList boxTexts() const { return m_boxTexts; }
+    // The next box with Yes and No buttons not yet given an answer is answered with `answer`
+    // instead of Yes.
+    void answerNextQuestion(QMessageBox::StandardButton answer) { m_nextAnswers << answer; }
+    void clearBoxes()
+    {
+        m_boxes.clear();
+        m_boxTexts.clear();
+    }
     // Values the progress bar went through (0 left out), in order.
     QList<int> progress() const { return m_progress; }
     void clearProgress() { m_progress.clear(); }
@@ -71,6 +80,7 @@ private:
     std::unique_ptr<Widget> m_window;
     QTimer m_boxTimer;
     QStringList m_boxes;
-    QMessageBox::StandardButton m_nextAnswer = QMessageBox::Yes;
+    QStringList m_boxTexts;
+    QList<QMessageBox::StandardButton> m_nextAnswers;
     QList<int> m_progress;
 };
