@@ -1,15 +1,93 @@
 #include "ipctrl.h"
 
+#include <QClipboard>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 
 namespace {
+
 const char* const kOctetPattern = "^(0|[1-9]|[1-9][0-9]|1[0-9][0-9]|2([0-4][0-9]|5[0-5]))$";
 constexpr int kOctets = 4;
+
+// The four octets of "a.b.c.d", each 0 to 255; empty when the text is no address.
+QStringList octetsOf(const QString& text)
+{
+    static const QRegularExpression address(
+        QStringLiteral("^\\s*(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\s*$"));
+    const QRegularExpressionMatch match = address.match(text);
+    if (!match.hasMatch()) {
+        return {};
+    }
+    QStringList octets;
+    for (int i = 1; i <= kOctets; ++i) {
+        const uint value = match.captured(i).toUInt();
+        if (value > 255) {
+            return {};
+        }
+        octets << QString::number(value);
+    }
+    return octets;
+}
+
+// The octet rule of a single edit, and one more: an edit that would take a whole address
+// (pasted, dropped) refuses it and hands it to the editor, which fills all four octets.
+class OctetValidator : public QRegularExpressionValidator
+{
+public:
+    OctetValidator(IPCtrl* editor, QObject* parent)
+        : QRegularExpressionValidator(QRegularExpression(QString::fromLatin1(kOctetPattern)),
+                                      parent),
+          m_editor(editor)
+    {}
+
+    State validate(QString& input, int& pos) const override
+    {
+        const State state = QRegularExpressionValidator::validate(input, pos);
+        if (state == Invalid) {
+            handOverAddress(input);
+        }
+        return state;
+    }
+
+private:
+    // The new text holds the old one around what was inserted: an address from the clipboard
+    // (what was pasted), else the whole text (what was dropped onto a selected octet).
+    void handOverAddress(const QString& input) const
+    {
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        for (const QString& candidate : {clipboard->text(QClipboard::Clipboard),
+                                         clipboard->text(QClipboard::Selection), input}) {
+            if (!octetsOf(candidate).isEmpty() && input.contains(candidate.trimmed())) {
+                // After the edit has thrown the refused text away.
+                QPointer<IPCtrl> editor = m_editor;
+                QMetaObject::invokeMethod(
+                    m_editor, [editor, candidate] { editor->fillAddress(candidate); },
+                    Qt::QueuedConnection);
+                return;
+            }
+        }
+    }
+
+    IPCtrl* m_editor;
+};
+
+bool isDigitKey(int key)
+{
+    return key >= Qt::Key_0 && key <= Qt::Key_9;
+}
+
+bool isSeparatorKey(int key)
+{
+    return key == Qt::Key_Period || key == Qt::Key_Comma;
+}
+
 } // namespace
 
 IPCtrl::IPCtrl(QWidget* parent) : QFrame(parent)
@@ -21,7 +99,6 @@ IPCtrl::IPCtrl(QWidget* parent) : QFrame(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    const QRegularExpression octet(QString::fromLatin1(kOctetPattern));
     for (int i = 0; i < kOctets; ++i) {
         auto* edit = new QLineEdit(this);
         m_lineEdit[i] = edit;
@@ -35,7 +112,7 @@ IPCtrl::IPCtrl(QWidget* parent) : QFrame(parent)
         font.setFixedPitch(true);
         edit->setFont(font);
 
-        edit->setValidator(new QRegularExpressionValidator(octet, edit));
+        edit->setValidator(new OctetValidator(this, edit));
 
         if (i != kOctets - 1) {
             auto* dot = new QLabel(QStringLiteral("."), this);
@@ -59,29 +136,147 @@ int IPCtrl::indexOf(QObject* obj) const
     return -1;
 }
 
+bool IPCtrl::fillAddress(const QString& dotted)
+{
+    const QStringList octets = octetsOf(dotted);
+    if (octets.isEmpty()) {
+        return false;
+    }
+    for (int i = 0; i < kOctets; ++i) {
+        m_lineEdit[i]->setText(octets[i]);
+    }
+    QLineEdit* last = m_lineEdit[kOctets - 1];
+    last->setFocus(Qt::OtherFocusReason);
+    last->setCursorPosition(last->text().size());
+    m_wholeSelected = false;
+    return true;
+}
+
+void IPCtrl::startTyping()
+{
+    m_typed.clear();
+    m_advancedTo = -1;
+    m_wholeSelected = false;
+}
+
+void IPCtrl::typedSeparator()
+{
+    if (!m_typed.isEmpty() && !m_typed.endsWith(QLatin1Char('.'))) {
+        m_typed += QLatin1Char('.');
+    }
+}
+
+// The focus moved on by itself after a complete octet: that counts as the dot typed.
+void IPCtrl::advancedTo(int i)
+{
+    m_advancedTo = i;
+    typedSeparator();
+}
+
+void IPCtrl::selectWholeAddress()
+{
+    m_lineEdit[0]->setFocus(Qt::OtherFocusReason);
+    for (QLineEdit* edit : m_lineEdit) {
+        edit->selectAll();
+    }
+    startTyping();
+    m_wholeSelected = true;
+}
+
 bool IPCtrl::eventFilter(QObject* obj, QEvent* event)
 {
-    // The key always reaches the edit as well; the validator refuses what does not fit.
+    // Keys reach the edit as well unless noted; the validator refuses what does not fit.
     const bool result = QFrame::eventFilter(obj, event);
     const int i = indexOf(obj);
-    if (event->type() != QEvent::KeyPress || i < 0) {
+    if (i < 0) {
         return result;
     }
-
     QLineEdit* edit = m_lineEdit[i];
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::OtherFocusReason) { // the user came in, not a move between octets
+            startTyping();
+        }
+        edit->selectAll();
+        m_clickFocused = reason == Qt::MouseFocusReason;
+        return result;
+    }
+    case QEvent::MouseButtonPress:
+        if (m_clickFocused) {
+            m_clickFocused = false;
+            return true; // keep the selection the focus made
+        }
+        startTyping();
+        return result;
+    case QEvent::KeyPress:
+        return keyPressed(i, static_cast<QKeyEvent*>(event)) || result;
+    default:
+        return result;
+    }
+}
+
+bool IPCtrl::keyPressed(int i, QKeyEvent* keyEvent)
+{
+    QLineEdit* edit = m_lineEdit[i];
+    if (keyEvent->matches(QKeySequence::SelectAll)) {
+        selectWholeAddress();
+        return true;
+    }
+    const int key = keyEvent->key();
+    const bool digit = isDigitKey(key);
+    const bool separator = isSeparatorKey(key);
+    const bool justAdvanced = m_advancedTo == i;
+    m_advancedTo = -1;
+
+    if (m_wholeSelected) {
+        m_wholeSelected = false;
+        const bool erase = key == Qt::Key_Backspace || key == Qt::Key_Delete;
+        if (digit || separator || erase) {
+            for (int k = 1; k < kOctets; ++k) {
+                m_lineEdit[k]->clear();
+            }
+            if (!digit) { // the selected first octet goes too; a digit replaces it
+                edit->clear();
+                return true;
+            }
+        } else {
+            for (QLineEdit* other : m_lineEdit) {
+                if (other != edit) {
+                    other->deselect();
+                }
+            }
+        }
+    }
+
+    if (digit) {
+        m_typed += QChar(key);
+        if (fillAddress(m_typed)) {
+            return true;
+        }
+    } else if (separator) {
+        typedSeparator();
+    } else {
+        m_typed.clear();
+    }
+
     const bool atEnd = edit->cursorPosition() == edit->text().size();
     switch (key) {
     case Qt::Key_0:
         if (edit->text().isEmpty() || edit->text() == QLatin1String("0")) {
             edit->setText(QStringLiteral("0"));
             MoveNextLineEdit(i);
+            if (i < kOctets - 1) {
+                advancedTo(i + 1);
+            }
         }
         emit signalTextChanged(edit);
         break;
     case Qt::Key_Period:
     case Qt::Key_Comma:
-        MoveNextLineEdit(i);
+        if (!justAdvanced) {
+            MoveNextLineEdit(i);
+        }
         break;
     case Qt::Key_Left:
         if (edit->cursorPosition() == 0) {
@@ -102,7 +297,7 @@ bool IPCtrl::eventFilter(QObject* obj, QEvent* event)
         emit signalTextChanged(edit);
         break;
     }
-    return result;
+    return false;
 }
 
 void IPCtrl::slotTextChanged(QLineEdit* pEdit)
@@ -117,6 +312,7 @@ void IPCtrl::slotTextChanged(QLineEdit* pEdit)
         QLineEdit* next = m_lineEdit[i + 1];
         next->setFocus(Qt::OtherFocusReason);
         next->selectAll();
+        advancedTo(i + 1);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "ipctrl.h"
 #include "progressdlg.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -26,6 +27,33 @@ private:
             QTest::keyClick(target, key);
             QCoreApplication::processEvents();
         }
+    }
+
+    void typeText(const QString& text)
+    {
+        for (QChar c : text) {
+            QWidget* target = QApplication::focusWidget();
+            QVERIFY(target);
+            QTest::keyClick(target, c.toLatin1());
+            QCoreApplication::processEvents();
+        }
+    }
+
+    void setOctets(const QString& dotted)
+    {
+        const QStringList octets = dotted.split('.');
+        for (int i = 0; i < 4; ++i) {
+            octet(i)->setText(octets[i]);
+        }
+    }
+
+    QString address() const
+    {
+        QStringList octets;
+        for (int i = 0; i < 4; ++i) {
+            octets << octet(i)->text();
+        }
+        return octets.join('.');
     }
 
     void focusOctet(int i, int cursor)
@@ -158,6 +186,50 @@ private slots:
         focusOctet(0, 0);
         type({Qt::Key_Right});
         QCOMPARE(QApplication::focusWidget(), octet(0));
+    }
+
+    // The octet clicked first (-1: Ctrl+A in octet 2), then a whole address typed.
+    void typingAWholeAddressReplacesTheOldOne_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("into octet 0") << "0.0.0.0" << 0 << "192.168.1.50";
+        QTest::newRow("a mask") << "0.0.0.0" << 0 << "255.255.255.0";
+        QTest::newRow("into octet 2") << "0.0.0.0" << 2 << "192.168.1.50";
+        QTest::newRow("after Ctrl+A") << "192.168.1.50" << -1 << "10.0.0.5";
+    }
+
+    void typingAWholeAddressReplacesTheOldOne()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, clicked);
+        QFETCH(QString, typed);
+        setOctets(before);
+        if (clicked >= 0) {
+            focusOctet(clicked == 0 ? 3 : 0, 0); // the click brings the focus
+            QTest::mouseClick(octet(clicked), Qt::LeftButton, Qt::NoModifier, QPoint(2, 5));
+            QCOMPARE(octet(clicked)->selectedText(), octet(clicked)->text());
+        } else {
+            focusOctet(2, 1);
+            QTest::keyClick(octet(2), Qt::Key_A, Qt::ControlModifier);
+        }
+        typeText(typed);
+        QCOMPARE(address(), typed);
+    }
+
+    void pastingAnAddressFillsAllOctets()
+    {
+        setOctets("0.0.0.0");
+        QGuiApplication::clipboard()->setText("192.168.1.50 ");
+        QTest::mouseClick(octet(1), Qt::LeftButton);
+        QTest::keyClick(octet(1), Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(address(), QString("192.168.1.50"));
+        // Also with the cursor inside an octet's text.
+        QGuiApplication::clipboard()->setText("10.0.0.7");
+        focusOctet(2, 1);
+        QTest::keyClick(octet(2), Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(address(), QString("10.0.0.7"));
     }
 
     void typesAWholeAddress()
