@@ -389,6 +389,8 @@ void SimCamera::storeNonVolatile()
 void SimCamera::onChanged(const Node& n)
 {
     tones_.reset();
+    if (n.name == "TriggerMode")
+        wake_.notify_all(); // an acquisition waiting for a trigger re-reads the mode
     if (n.name == "UserSetDefaultSelector")
         storeNonVolatile();
     if (n.name == "BalanceWhiteAuto" && n.currentEntry() != "Off") {
@@ -813,9 +815,15 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
     while (!stopRequested_) {
         Snapshot s = snapshot();
         if (s.triggered) {
-            wake_.wait(lock, [&] { return stopRequested_ || pendingTriggers_ > 0; });
+            // Trigger mode switched off meanwhile also wakes the loop: it then runs free again.
+            wake_.wait(lock,
+                       [&] { return stopRequested_ || pendingTriggers_ > 0 || !triggerModeOn(); });
             if (stopRequested_)
                 break;
+            if (pendingTriggers_ == 0) {
+                due = Clock::now(); // the free-running frames start now, not in a burst
+                continue;
+            }
             --pendingTriggers_;
             ++triggersTaken_;
             wake_.notify_all(); // grabs waiting for this trigger
