@@ -200,4 +200,26 @@ TEST(RateWindowTest, ZeroElapsedTimeGivesNoRateAndResetRestarts)
     EXPECT_NEAR(rate.megabytesPerSecond, 64.0 * 64 * 16 * 1000 / 8 / 1024 / 1024, 1e-9);
 }
 
+TEST(RateWindowTest, SlowStreamsReportWithinASecondAndAPauseStartsAFreshWindow)
+{
+    RateWindow w;
+    RateWindow::Rate rate;
+    // 2 fps: the third frame, one second after the first, ends the window.
+    EXPECT_FALSE(w.addFrame(64, 64, 8, 0, &rate));
+    EXPECT_FALSE(w.addFrame(64, 64, 8, 500000, &rate));
+    ASSERT_TRUE(w.addFrame(64, 64, 8, 999000, &rate));
+    EXPECT_NEAR(rate.fps, 2.0, 0.01);
+    // 10 fps, then a pause longer than the limit: the frames after it make their own rate.
+    w.setPauseLimit(1000000);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(w.addFrame(64, 64, 8, 2000000 + i * 100000, &rate));
+    }
+    int64_t t = 5000000;
+    for (int i = 0; i < 30; ++i, t += 20000) {
+        EXPECT_FALSE(w.addFrame(64, 64, 8, t, &rate));
+    }
+    ASSERT_TRUE(w.addFrame(64, 64, 8, t, &rate));
+    EXPECT_NEAR(rate.fps, 50.0, 0.01);
+}
+
 } // namespace
