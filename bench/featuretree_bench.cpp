@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "camerasession.h"
 #include "sdk/OrvantaSimControl.h"
 #include "treemodel.h"
 #include "xmlctrl.h"
@@ -88,7 +89,8 @@ int main(int argc, char** argv)
         items = countItems(model);
     }
 
-    XMLCtrl dock;
+    CameraSession session;
+    XMLCtrl dock(&session);
     std::vector<double> dockTimes;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;

@@ -3,6 +3,7 @@
 
 #include <QKeyEvent>
 
+#include "camerasession.h"
 #include "sdk/OrvantaAPI.h"
 
 namespace {
@@ -18,8 +19,8 @@ int hexDigitValue(char c)
 }
 } // namespace
 
-AccessRegister::AccessRegister(QWidget* parent, void* hCamera)
-    : QDialog(parent), ui(new Ui::AccessRegister), m_hCamera(hCamera)
+AccessRegister::AccessRegister(CameraSession* session, QWidget* parent)
+    : QDialog(parent), ui(new Ui::AccessRegister), m_session(session)
 {
     ui->setupUi(this);
 }
@@ -52,7 +53,7 @@ void AccessRegister::on_btnRead_clicked()
 {
     const quint32 address = parseHex(ui->edAddr->text());
     uint32_t value = 0;
-    const int status = OrvantaReadRegister(m_hCamera, address, &value);
+    const int status = OrvantaReadRegister(m_session->handle(), address, &value);
     showStatus("read", status);
     // A failed read leaves the field empty rather than showing 00000000 as if it were data.
     ui->edData->setText(status == ORVANTA_OK ? formatHex(value) : QString());
@@ -62,12 +63,13 @@ void AccessRegister::on_btnWrite_clicked()
 {
     const quint32 address = parseHex(ui->edAddr->text());
     const quint32 value = parseHex(ui->edData->text());
-    showStatus("write", OrvantaWriteRegiser(m_hCamera, address, value));
+    showStatus("write", OrvantaWriteRegiser(m_session->handle(), address, value));
 }
 
 void AccessRegister::showStatus(const char* action, int status)
 {
     const QString title = QStringLiteral("Access Register");
+    m_session->check(status, QStringLiteral("register %1").arg(QLatin1String(action)));
     if (status == ORVANTA_OK)
         setWindowTitle(title);
     else

@@ -6,18 +6,20 @@
 
 #include <memory>
 
+class CameraSession;
+
 namespace Ui {
 class AccessRegister;
 }
 
 // "Access Register": reads and writes one 32-bit device register of the open camera, address
-// and data in hexadecimal. The main window makes one per opened camera; it borrows the handle.
+// and data in hexadecimal, on the session's open camera.
 class AccessRegister : public QDialog
 {
     Q_OBJECT
 
 public:
-    AccessRegister(QWidget* parent, void* hCamera);
+    AccessRegister(CameraSession* session, QWidget* parent = nullptr);
     ~AccessRegister() override;
 
     // Hex text as scanf "%x" reads it: leading blanks, optional 0x/0X, digits up to the first
@@ -37,7 +39,7 @@ private:
     void showStatus(const char* action, int status);
 
     std::unique_ptr<Ui::AccessRegister> ui;
-    void* m_hCamera;
+    CameraSession* m_session;
 };
 
 #endif // ACCESSREGISTER_H

@@ -1,7 +1,7 @@
 #include "cameractrl.h"
 #include "ui_cameractrl.h"
 
-#include "mainwindow.h"
+#include "camerasession.h"
 #include "roipreviewworker.h"
 
 #include <QFileDialog>
@@ -31,12 +31,14 @@ bool fillFromCamera(QComboBox* box, OrvantaHandle handle, CountFn count, EntryFn
         n = 0;
     for (int i = 0; i < qMin(n, kMaxListEntries); ++i) {
         char text[ORVANTA_TEXT_SIZE] = {};
-        entry(handle, i, text);
+        if (entry(handle, i, text) != ORVANTA_OK)
+            continue; // an entry that cannot be read is not offered
         text[ORVANTA_TEXT_SIZE - 1] = '\0';
         box->addItem(QString::fromLatin1(text));
     }
     char now[ORVANTA_TEXT_SIZE] = {};
-    current(handle, now);
+    // A failed read leaves the text empty, which matches no entry: nothing is made current.
+    (void)current(handle, now);
     now[ORVANTA_TEXT_SIZE - 1] = '\0';
     const int index =
         box->findText(QString::fromLatin1(now), Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -94,8 +96,8 @@ void applyPageAction(QAbstractSlider* slider, int action,
 }
 } // namespace
 
-CameraCtrl::CameraCtrl(QWidget* parent)
-    : QDockWidget(parent), m_pMainWindow(qobject_cast<MainWindow*>(parent)), m_hCamera(nullptr),
+CameraCtrl::CameraCtrl(CameraSession* session, QWidget* parent)
+    : QDockWidget(parent), m_session(session), m_hCamera(nullptr),
       m_bGammaScaled(true), m_sizeInfo{}, m_nSaveCount(1),
       m_preview(std::make_unique<RoiPreviewWorker>()), ui(new Ui::CameraCtrl)
 {
@@ -240,7 +242,14 @@ void CameraCtrl::loadGamma()
 {
     float lo = 0;
     float hi = 0;
-    OrvantaGetGammaMinMax(m_hCamera, &lo, &hi);
+    if (OrvantaGetGammaMinMax(m_hCamera, &lo, &hi) != ORVANTA_OK) {
+        // No gamma on this camera: the control keeps its form and is not used.
+        ui->spiGamma->setEnabled(false);
+        ui->sliGamma->setEnabled(false);
+        return;
+    }
+    ui->spiGamma->setEnabled(true);
+    ui->sliGamma->setEnabled(true);
     m_bGammaScaled = hi <= 1.01f;
     ui->laGamma->setText(QStringLiteral("(%1 ~ %2)").arg(double(lo)).arg(double(hi)));
     ui->spiGamma->setRange(lo, hi);
@@ -254,7 +263,8 @@ void CameraCtrl::loadGamma()
         ui->sliGamma->setSingleStep(1);
     }
     float v = 0;
-    OrvantaGetGamma(m_hCamera, &v);
+    if (!check(OrvantaGetGamma(m_hCamera, &v), QStringLiteral("read Gamma")))
+        return;
     if (ui->spiGamma->value() != double(v))
         ui->spiGamma->setValue(v);
     ui->sliGamma->setValue(m_bGammaScaled ? int(std::trunc(v * 10)) : int(std::trunc(v)));
@@ -264,10 +274,12 @@ void CameraCtrl::loadShutter()
 {
     uint32_t lo = 0;
     uint32_t hi = 0;
-    OrvantaGetShutterMinMax(m_hCamera, &lo, &hi);
-    ui->spiShutter->setRange(qlonglong(lo), qlonglong(hi));
-    ui->sliShutter->setRange(clampToInt(lo), clampToInt(hi));
-    ui->laShutter->setText(QStringLiteral("us (%1 ~ %2)").arg(lo).arg(hi));
+    // A failed range read keeps the range shown before (as for the integer features).
+    if (OrvantaGetShutterMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK) {
+        ui->spiShutter->setRange(qlonglong(lo), qlonglong(hi));
+        ui->sliShutter->setRange(clampToInt(lo), clampToInt(hi));
+        ui->laShutter->setText(QStringLiteral("us (%1 ~ %2)").arg(lo).arg(hi));
+    }
 
     uint32_t v = 0;
     bool autoOn = false;
@@ -287,7 +299,8 @@ void CameraCtrl::loadShutter()
 void CameraCtrl::loadWhiteBalance()
 {
     char format[ORVANTA_TEXT_SIZE] = {};
-    OrvantaGetPixelFormatStr(m_hCamera, format);
+    // An unreadable format counts as colour: the white-balance list below then decides.
+    (void)OrvantaGetPixelFormatStr(m_hCamera, format);
     format[ORVANTA_TEXT_SIZE - 1] = '\0';
     const bool mono = QString::fromLatin1(format).toLower().contains(QLatin1String("mono"));
     ui->cmbWB->setEnabled(!mono);
@@ -298,7 +311,8 @@ void CameraCtrl::loadWhiteBalance()
     if (supported) {
         ui->cmbWB->setEnabled(true);
         char mode[ORVANTA_TEXT_SIZE] = {};
-        OrvantaGetWhiteBalanceStr(m_hCamera, mode);
+        // Unreadable, the mode is not "Continuous": the gains stay usable.
+        (void)OrvantaGetWhiteBalanceStr(m_hCamera, mode);
         mode[ORVANTA_TEXT_SIZE - 1] = '\0';
         setColourGainsEnabled(qstrcmp(mode, "Continuous") != 0);
     } else {
@@ -326,7 +340,8 @@ void CameraCtrl::readColourGains()
     for (int id : {FeatRGain, FeatGGain, FeatBGain}) {
         IntFeature& f = m_intFeatures[id];
         int v = 0;
-        f.read(&v);
+        if (f.read(&v) != ORVANTA_OK)
+            continue; // the control keeps its value rather than showing (and writing) 0
         f.spin->setValue(v);
         f.slider->setValue(v);
     }
@@ -337,7 +352,7 @@ void CameraCtrl::readColourGains()
 void CameraCtrl::intSpinChanged(IntFeatureId id, int v)
 {
     IntFeature& f = m_intFeatures[id];
-    if (f.write(v) == ORVANTA_OK)
+    if (check(f.write(v), QStringLiteral("set %1 to %2").arg(f.spin->objectName()).arg(v)))
         f.slider->setValue(v);
 }
 
@@ -384,7 +399,7 @@ CAMERACTRL_INT_FEATURE_SLOTS(spiAutoExp, sliAutoExp, FeatAutoExp)
 void CameraCtrl::on_spiGamma_valueChanged(double v)
 {
     const int position = m_bGammaScaled ? int(std::trunc(v * 10 + 0.5)) : int(std::trunc(v));
-    if (OrvantaSetGamma(m_hCamera, float(v)) == ORVANTA_OK)
+    if (check(OrvantaSetGamma(m_hCamera, float(v)), QStringLiteral("set Gamma to %1").arg(v)))
         ui->sliGamma->setValue(position);
 }
 
@@ -409,7 +424,8 @@ void CameraCtrl::on_spiShutter_valueChanged(qlonglong v)
     // unsigned 32-bit exposure (stepping below 0) is shown but not written either.
     if (v % step != 0 || v < 0 || v > qlonglong(std::numeric_limits<uint32_t>::max()))
         return;
-    OrvantaSetShutter(m_hCamera, uint32_t(v), ui->chkShutter->isChecked());
+    check(OrvantaSetShutter(m_hCamera, uint32_t(v), ui->chkShutter->isChecked()),
+          QStringLiteral("set the exposure to %1 us").arg(v));
 }
 
 void CameraCtrl::on_sliShutter_actionTriggered(int action)
@@ -430,11 +446,14 @@ void CameraCtrl::on_chkGain_clicked(bool checked)
     if (!checked) {
         int v = 0;
         bool autoOn = false;
-        OrvantaGetGain(m_hCamera, &v, &autoOn);
-        ui->spiGain->setValue(v);
-        ui->sliGain->setValue(v);
+        // The gain the automatic left behind; unreadable, the control keeps its value.
+        if (OrvantaGetGain(m_hCamera, &v, &autoOn) == ORVANTA_OK) {
+            ui->spiGain->setValue(v);
+            ui->sliGain->setValue(v);
+        }
     }
-    OrvantaSetGain(m_hCamera, ui->spiGain->value(), checked);
+    check(OrvantaSetGain(m_hCamera, ui->spiGain->value(), checked),
+          QStringLiteral("set the automatic gain"));
     ui->spiGain->setEnabled(!checked);
     ui->sliGain->setEnabled(!checked);
 }
@@ -444,11 +463,16 @@ void CameraCtrl::on_chkShutter_clicked(bool checked)
     uint32_t v = 0;
     if (!checked) {
         bool autoOn = false;
-        OrvantaGetShutter(m_hCamera, &v, &autoOn);
-        ui->spiShutter->setValue(v);
-        ui->sliShutter->setValue(clampToInt(v));
+        // The exposure the automatic left behind; unreadable, the value shown is written.
+        if (OrvantaGetShutter(m_hCamera, &v, &autoOn) == ORVANTA_OK) {
+            ui->spiShutter->setValue(v);
+            ui->sliShutter->setValue(clampToInt(v));
+        } else {
+            v = uint32_t(qMax<qlonglong>(0, ui->spiShutter->value()));
+        }
     }
-    if (OrvantaSetShutter(m_hCamera, v, checked) == ORVANTA_OK) {
+    if (check(OrvantaSetShutter(m_hCamera, v, checked),
+              QStringLiteral("set the automatic exposure"))) {
         ui->spiShutter->setEnabled(!checked);
         ui->sliShutter->setEnabled(!checked);
     } else {
@@ -458,7 +482,8 @@ void CameraCtrl::on_chkShutter_clicked(bool checked)
 
 void CameraCtrl::on_cmbWB_activated(const QString& text)
 {
-    if (OrvantaSetWhiteBalanceStr(m_hCamera, latin1(text).constData()) != ORVANTA_OK)
+    if (!check(OrvantaSetWhiteBalanceStr(m_hCamera, latin1(text).constData()),
+               QStringLiteral("set the white balance to %1").arg(text)))
         return;
     if (text != QLatin1String("Continuous")) {
         setColourGainsEnabled(true);
@@ -472,8 +497,8 @@ void CameraCtrl::on_cmbWB_activated(const QString& text)
 
 void CameraCtrl::on_btnWBDefault_clicked()
 {
-    withStreamStopped([this] {
-        if (OrvantaSetUserDefault(m_hCamera) == ORVANTA_OK)
+    m_session->withStreamStopped([this] {
+        if (check(OrvantaSetUserDefault(m_hCamera), QStringLiteral("load the default features")))
             loadConfigurationValue(nullptr);
     });
 }
@@ -484,7 +509,8 @@ void CameraCtrl::loadVideoInfo()
 {
     if (!m_hCamera)
         return;
-    OrvantaGetSizeInfo(m_hCamera, &m_sizeInfo);
+    if (!check(OrvantaGetSizeInfo(m_hCamera, &m_sizeInfo), QStringLiteral("read the image size")))
+        return;
     ui->spiOffsetX->setRange(0, m_sizeInfo.maxWidth);
     ui->spiWidth->setRange(0, m_sizeInfo.maxWidth);
     ui->spiOffsetY->setRange(0, m_sizeInfo.maxHeight);
@@ -496,8 +522,8 @@ void CameraCtrl::loadVideoInfo()
 
     float lo = 0;
     float hi = 0;
-    OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi);
-    ui->spiFrameRate->setRange(lo, hi);
+    if (OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK)
+        ui->spiFrameRate->setRange(lo, hi);
     float fps = 0;
     if (OrvantaGetFrameRate(m_hCamera, &fps) == ORVANTA_OK && ui->spiFrameRate->value() != fps)
         ui->spiFrameRate->setValue(fps);
@@ -520,14 +546,17 @@ void CameraCtrl::on_btnROIMax_clicked()
 
 void CameraCtrl::on_btnROIApply_clicked()
 {
-    withStreamStopped([this] {
+    m_session->withStreamStopped([this] {
         OSizeInfo size{};
         size.xOffset = ui->spiOffsetX->value();
         size.yOffset = ui->spiOffsetY->value();
         size.width = ui->spiWidth->value();
         size.height = ui->spiHeight->value();
-        OrvantaSetSizeInfo(m_hCamera, size);
-        OrvantaGetSizeInfo(m_hCamera, &m_sizeInfo);
+        check(OrvantaSetSizeInfo(m_hCamera, size), QStringLiteral("set the region of interest"));
+        // Shows what the camera kept, whether it took the region or not.
+        if (!check(OrvantaGetSizeInfo(m_hCamera, &m_sizeInfo),
+                   QStringLiteral("read the image size")))
+            return;
         ui->spiOffsetX->setValue(m_sizeInfo.xOffset);
         ui->spiOffsetY->setValue(m_sizeInfo.yOffset);
         ui->spiWidth->setValue(m_sizeInfo.width);
@@ -541,13 +570,17 @@ void CameraCtrl::on_spiFrameRate_valueChanged(double v)
 {
     if (v < 1.0)
         return;
-    withStreamStopped([this, v] { OrvantaSetFrameRate(m_hCamera, float(v)); });
+    m_session->withStreamStopped([this, v] {
+        check(OrvantaSetFrameRate(m_hCamera, float(v)),
+              QStringLiteral("set the frame rate to %1").arg(v));
+    });
 }
 
 void CameraCtrl::on_cbPixelFormat_activated(const QString& text)
 {
-    withStreamStopped([this, &text] {
-        OrvantaSetPixelFormatStr(m_hCamera, latin1(text).constData());
+    m_session->withStreamStopped([this, &text] {
+        check(OrvantaSetPixelFormatStr(m_hCamera, latin1(text).constData()),
+              QStringLiteral("set the pixel format to %1").arg(text));
         loadFeatureValue();
     });
     refillSaveExtensions({QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("TIF"),
@@ -558,7 +591,8 @@ void CameraCtrl::on_cbPixelFormat_activated(const QString& text)
 void CameraCtrl::slotCurrentPoint(QPoint start, QPoint end)
 {
     OSizeInfo sensor{};
-    OrvantaGetSizeInfo(m_hCamera, &sensor);
+    if (!check(OrvantaGetSizeInfo(m_hCamera, &sensor), QStringLiteral("read the sensor size")))
+        return;
     const QRect view = ui->laROI->geometry();
     if (view.width() <= 0 || view.height() <= 0)
         return;
@@ -613,80 +647,92 @@ void CameraCtrl::loadStrobeValue()
         ui->spStroDuration->setValue(v);
 }
 
+void CameraCtrl::setListFeature(int (*set)(OrvantaHandle, const char*), const QString& text,
+                                const char* what)
+{
+    check(set(m_hCamera, latin1(text).constData()),
+          QStringLiteral("set %1 to %2").arg(QLatin1String(what), text));
+}
+
+void CameraCtrl::setIntFeature(int (*set)(OrvantaHandle, int), int value, const char* what)
+{
+    check(set(m_hCamera, value),
+          QStringLiteral("set %1 to %2").arg(QLatin1String(what)).arg(value));
+}
+
 void CameraCtrl::on_chkTriEnabled_clicked(bool checked)
 {
-    OrvantaSetTriggerEnable(m_hCamera, checked);
+    check(OrvantaSetTriggerEnable(m_hCamera, checked), QStringLiteral("switch the trigger"));
 }
 
 void CameraCtrl::on_cmbTriMode_activated(const QString& text)
 {
-    OrvantaSetTriggerModeStr(m_hCamera, latin1(text).constData());
+    setListFeature(OrvantaSetTriggerModeStr, text, "the trigger mode");
 }
 
 void CameraCtrl::on_cmbTriSource_activated(const QString& text)
 {
-    OrvantaSetTriggerSourceStr(m_hCamera, latin1(text).constData());
+    setListFeature(OrvantaSetTriggerSourceStr, text, "the trigger source");
 }
 
 void CameraCtrl::on_cmbTriPol_activated(const QString& text)
 {
-    OrvantaSetTriggerPolarityStr(m_hCamera, latin1(text).constData());
+    setListFeature(OrvantaSetTriggerPolarityStr, text, "the trigger polarity");
 }
 
 void CameraCtrl::on_spTriPara_valueChanged(int v)
 {
-    OrvantaSetTriggerParameter(m_hCamera, v);
+    setIntFeature(OrvantaSetTriggerParameter, v, "the trigger parameter");
 }
 
 void CameraCtrl::on_spTriDelay_valueChanged(int v)
 {
-    OrvantaSetTriggerDelay(m_hCamera, v);
+    setIntFeature(OrvantaSetTriggerDelay, v, "the trigger delay");
 }
 
 void CameraCtrl::on_spTrNoiseFilter_valueChanged(int v)
 {
-    OrvantaSetTriggerNoiseFilter(m_hCamera, v);
+    setIntFeature(OrvantaSetTriggerNoiseFilter, v, "the trigger noise filter");
 }
 
 void CameraCtrl::on_chkStroEnabled_clicked(bool checked)
 {
-    OrvantaSetStrobeEnable(m_hCamera, checked);
+    check(OrvantaSetStrobeEnable(m_hCamera, checked), QStringLiteral("switch the strobe"));
 }
 
 void CameraCtrl::on_cmbStroMode_activated(const QString& text)
 {
-    OrvantaSetStrobeModeStr(m_hCamera, latin1(text).constData());
+    setListFeature(OrvantaSetStrobeModeStr, text, "the strobe mode");
 }
 
 void CameraCtrl::on_cmbStroPol_activated(const QString& text)
 {
-    OrvantaSetStrobePolarityStr(m_hCamera, latin1(text).constData());
+    setListFeature(OrvantaSetStrobePolarityStr, text, "the strobe polarity");
 }
 
 void CameraCtrl::on_spStroDelay_valueChanged(int v)
 {
-    OrvantaSetStrobeDelay(m_hCamera, v);
+    setIntFeature(OrvantaSetStrobeDelay, v, "the strobe delay");
 }
 
 void CameraCtrl::on_spStroDuration_valueChanged(int v)
 {
-    OrvantaSetStrobeDuration(m_hCamera, v);
+    setIntFeature(OrvantaSetStrobeDuration, v, "the strobe duration");
 }
 
 void CameraCtrl::on_btnApply_clicked()
 {
-    OrvantaSetTriggerEnable(m_hCamera, ui->chkTriEnabled->isChecked());
-    OrvantaSetTriggerParameter(m_hCamera, ui->spTriPara->value());
-    OrvantaSetTriggerModeStr(m_hCamera, latin1(ui->cmbTriMode->currentText()).constData());
-    OrvantaSetTriggerSourceStr(m_hCamera, latin1(ui->cmbTriSource->currentText()).constData());
-    OrvantaSetTriggerPolarityStr(m_hCamera, latin1(ui->cmbTriPol->currentText()).constData());
+    on_chkTriEnabled_clicked(ui->chkTriEnabled->isChecked());
+    on_spTriPara_valueChanged(ui->spTriPara->value());
+    on_cmbTriMode_activated(ui->cmbTriMode->currentText());
+    on_cmbTriSource_activated(ui->cmbTriSource->currentText());
+    on_cmbTriPol_activated(ui->cmbTriPol->currentText());
 }
 
 void CameraCtrl::on_btnRunSWTri_clicked()
 {
-    if (m_pMainWindow)
-        m_pMainWindow->resetReceivedFrameCount();
-    OrvantaRunSoftwareTrigger(m_hCamera);
+    m_session->resetFrameCount();
+    check(OrvantaRunSoftwareTrigger(m_hCamera), QStringLiteral("fire the software trigger"));
 }
 
 // ---- User sets -------------------------------------------------------------------------------
@@ -708,7 +754,8 @@ void CameraCtrl::loadUserSet()
     }
     // String nodes are read into their full 256-byte buffer.
     char powerOn[ORVANTA_NODE_TEXT_SIZE] = {};
-    OrvantaGetNodeString(m_hCamera, "UserSetDefaultSelector", powerOn);
+    // Unreadable, the power-on set matches no entry and the list keeps its current one.
+    (void)OrvantaGetNodeString(m_hCamera, "UserSetDefaultSelector", powerOn);
     powerOn[ORVANTA_NODE_TEXT_SIZE - 1] = '\0';
     const int index = ui->cmbUserSet->findText(QString::fromLatin1(powerOn),
                                                Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -716,34 +763,40 @@ void CameraCtrl::loadUserSet()
         ui->cmbUserSet->setCurrentIndex(index);
 }
 
+bool CameraCtrl::selectUserSet(const char* selector)
+{
+    const QString set = ui->cmbUserSet->currentText();
+    return check(OrvantaSetNodeEnum(m_hCamera, selector, latin1(set).constData()),
+                 QStringLiteral("select user set %1").arg(set));
+}
+
 void CameraCtrl::on_btnUserSetSave_clicked()
 {
-    OrvantaSetNodeEnum(m_hCamera, "UserSetSelector",
-                       latin1(ui->cmbUserSet->currentText()).constData());
-    OrvantaSetNodeCommand(m_hCamera, "UserSetSave");
+    // Saving into another set than the one chosen would overwrite it: nothing without it.
+    if (selectUserSet("UserSetSelector"))
+        check(OrvantaSetNodeCommand(m_hCamera, "UserSetSave"), QStringLiteral("save the user set"));
 }
 
 void CameraCtrl::on_btnUserSetLoad_clicked()
 {
-    withStreamStopped([this] {
-        OrvantaSetNodeEnum(m_hCamera, "UserSetSelector",
-                           latin1(ui->cmbUserSet->currentText()).constData());
-        if (OrvantaSetNodeCommand(m_hCamera, "UserSetLoad") == ORVANTA_OK)
+    m_session->withStreamStopped([this] {
+        if (selectUserSet("UserSetSelector") &&
+            check(OrvantaSetNodeCommand(m_hCamera, "UserSetLoad"),
+                  QStringLiteral("load the user set")))
             loadConfigurationValue(nullptr);
     });
 }
 
 void CameraCtrl::on_btnUserSetPW_clicked()
 {
-    OrvantaSetNodeEnum(m_hCamera, "UserSetDefaultSelector",
-                       latin1(ui->cmbUserSet->currentText()).constData());
+    selectUserSet("UserSetDefaultSelector");
 }
 
 // ---- Save options ----------------------------------------------------------------------------
 
 void CameraCtrl::getSaveOpt(QString* path, QString* ext, int* count) const
 {
-    const SaveOptions::Values values = m_saveOpt.get();
+    const SaveOptions::Values values = m_session->saveOptions().get();
     if (path)
         *path = values.path;
     if (ext)
@@ -770,7 +823,8 @@ void CameraCtrl::refillSaveExtensions(const QStringList& imageFormats)
 
 void CameraCtrl::publishSaveOptions()
 {
-    m_saveOpt.set({ui->edSavePath->text(), ui->cmbSaveExt->currentText(), m_nSaveCount});
+    m_session->saveOptions().set(
+        {ui->edSavePath->text(), ui->cmbSaveExt->currentText(), m_nSaveCount});
 }
 
 void CameraCtrl::on_radioSaveOnce_clicked()
@@ -834,17 +888,7 @@ bool CameraCtrl::eventFilter(QObject* watched, QEvent* event)
     return QDockWidget::eventFilter(watched, event);
 }
 
-bool CameraCtrl::isAcquiring() const
+bool CameraCtrl::check(int status, const QString& what)
 {
-    return m_pMainWindow && m_pMainWindow->isAcquiring();
-}
-
-void CameraCtrl::withStreamStopped(const std::function<void()>& write)
-{
-    const bool wasAcquiring = isAcquiring();
-    if (wasAcquiring)
-        m_pMainWindow->slotStopCamera();
-    write();
-    if (wasAcquiring)
-        m_pMainWindow->slotStartCamera();
+    return m_session->check(status, what);
 }

@@ -10,10 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "saveoptions.h"
 #include "sdk/OrvantaAPI.h"
 
-class MainWindow;
+class CameraSession;
 class QAbstractSlider;
 class QLabel;
 class QSlider;
@@ -26,20 +25,21 @@ class CameraCtrl;
 
 // The "Camera Control" dock: feature, video-mode, trigger/strobe, user-set and save-option
 // controls of the open camera, plus the once-a-second ROI preview. Every change is written
-// straight to the camera and read back; the main window lends the camera handle.
+// straight to the camera and read back; a refused write is logged through the session, which
+// also stops and restarts the stream around changes that need it.
 class CameraCtrl : public QDockWidget
 {
     Q_OBJECT
 
 public:
-    explicit CameraCtrl(QWidget* parent = nullptr);
+    explicit CameraCtrl(CameraSession* session, QWidget* parent = nullptr);
     ~CameraCtrl() override;
 
     // Takes a new camera handle (when not null) and reloads every tab from the camera.
     void loadConfigurationValue(void* handle);
 
-    // Save options for the frame saver. Safe to call from any thread: it reads a copy kept
-    // under a lock, updated on the GUI thread whenever the widgets change.
+    // Save options for the frame saver. Safe to call from any thread: it reads the session's
+    // copy kept under a lock, updated on the GUI thread whenever the widgets change.
     void getSaveOpt(QString* path, QString* ext, int* count) const;
     void loadSaveOpt();
 
@@ -179,17 +179,18 @@ private:
     void publishSaveOptions();
     void publishPreviewSource();
 
-    // Runs a camera write that needs the stream stopped: stops it around the write when the
-    // main window is acquiring, and starts it again afterwards.
-    void withStreamStopped(const std::function<void()>& write);
-    bool isAcquiring() const;
+    // Logs a refused write (or a failed read the control cannot do without).
+    bool check(int status, const QString& what);
+    void setListFeature(int (*set)(OrvantaHandle, const char*), const QString& text,
+                        const char* what);
+    void setIntFeature(int (*set)(OrvantaHandle, int), int value, const char* what);
+    bool selectUserSet(const char* selector);
 
-    MainWindow* m_pMainWindow;
+    CameraSession* m_session;
     OrvantaHandle m_hCamera;
     bool m_bGammaScaled;
     OSizeInfo m_sizeInfo;
     int m_nSaveCount;
-    SaveOptions m_saveOpt;
     std::unique_ptr<RoiPreviewWorker> m_preview;
     std::array<IntFeature, FeatCount> m_intFeatures;
     Ui::CameraCtrl* ui;

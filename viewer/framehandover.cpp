@@ -100,6 +100,6 @@ bool copyPinnedFrame(const FrameRef& ref, bool colour, uint32_t pixelFormat,
             out->extra.assign(f.rgbData, f.rgbData + pixels * 3);
         }
     }
-    OrvantaUnlockFrame(ref.frame);
+    (void)OrvantaUnlockFrame(ref.frame); // fails only for a frame not pinned: nothing to undo
     return ok;
 }

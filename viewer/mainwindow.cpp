@@ -10,41 +10,17 @@
 #include <QTimer>
 #include <QtConcurrent>
 
-#include <chrono>
-#include <cstring>
-#include <pthread.h>
-#include <unistd.h>
-
 #include "aboutdialog.h"
 #include "accessregister.h"
 #include "cameractrl.h"
 #include "cameralist.h"
+#include "camerasession.h"
 #include "drawcenterdlg.h"
-#include "framehandover.h"
-#include "framesaver.h"
 #include "logstatus.h"
-#include "ratewindow.h"
 #include "xmlctrl.h"
 
 namespace {
-// The SDK callbacks carry no context; they reach the window through this pointer.
-std::atomic<MainWindow*> g_mainWindow{nullptr};
-
-constexpr std::chrono::microseconds kDisplayPeriod(33000);
 const char kStoppedRateText[] = "               0.0 fps (0.0 MB/s)";
-
-int64_t monotonicMicros()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// An image over a frame's display plane, rows packed (no copy).
-QImage imageOver(const unsigned char* pixels, int width, int height, bool colour)
-{
-    return colour ? QImage(pixels, width, height, width * 3, QImage::Format_RGB888)
-                  : QImage(pixels, width, height, width, QImage::Format_Grayscale8);
-}
 } // namespace
 
 // Pool task of the periodic discovery.
@@ -53,41 +29,27 @@ void DiscoveryThread(void* window)
     static_cast<MainWindow*>(window)->DiscoveryProc();
 }
 
-// Pool task that waits up to 1.5 s for the single-grab frame.
-void OneGrabThread(void* window)
-{
-    auto* w = static_cast<MainWindow*>(window);
-    for (int i = 0; i < 150 && !w->m_grabDone; ++i) {
-        usleep(10000);
-    }
-    if (!w->m_grabDone) {
-        emit w->sigStatusBar(0, 0, 0);
-    }
-}
-
-MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), m_frames(new FrameHandOver), m_rateWindow(new RateWindow)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     m_discoveryWatcher = new QFutureWatcher<void>(this);
-    m_grabWatcher = new QFutureWatcher<void>(this);
-    m_saver.reset(new FrameSaver([this](const QString& line) { emit sigTraceLog(line); }));
-
     ui = new Ui::MainWindow;
     ui->setupUi(this);
-    OrvantaInit();
+    // Not checked: without the SDK every later call answers "not initialized", and that is
+    // what the log and the boxes then show.
+    (void)OrvantaInit();
+    m_session = new CameraSession(this);
 
     connectActions();
     createDocks();
+    connectSession();
     connect(this, &MainWindow::sigStatusBar, this, &MainWindow::slotStatusBar);
-    connect(m_grabWatcher, &QFutureWatcher<void>::finished, this, &MainWindow::slotFinishedGrab);
 
     init_graphics_view(false);
-    g_mainWindow = this;
     ui->graphicsView->setFitFlag(&m_fit);
 
     createStatusLabels();
     emit sigTraceLog(QStringLiteral("Start orvantaviewer"));
-    UpdateUIStatus(false, 0);
+    UpdateUIStatus(UiState::NoCamera);
     slotRefreshCamera(&m_cameraCount);
 
     m_discoveryTimer = new QTimer(this);
@@ -99,63 +61,11 @@ MainWindow::~MainWindow()
 {
     m_discoveryTimer->stop();
     m_discoveryWatcher->waitForFinished();
-    m_grabWatcher->waitForFinished();
     // Closing before OrvantaUninit: the SDK refuses calls on the session after it.
     slotCloseCamera();
-    waitForSaves();
-    g_mainWindow = nullptr;
-    OrvantaUninit();
+    m_session->waitForIdle();
+    (void)OrvantaUninit(); // the last call: nothing is left to act on a failure
     delete ui;
-}
-
-bool MainWindow::isAcquiring() const
-{
-    return m_acquiring;
-}
-
-void MainWindow::resetReceivedFrameCount()
-{
-    m_recvCount = 0;
-}
-
-quint64 MainWindow::receivedFrameCount() const
-{
-    return m_recvCount;
-}
-
-OrvantaHandle MainWindow::cameraHandle() const
-{
-    return m_handle;
-}
-
-QString MainWindow::cameraId() const
-{
-    return QString::fromLatin1(m_cameraID);
-}
-
-CameraCtrl* MainWindow::cameraCtrl() const
-{
-    return m_cameraCtrl;
-}
-
-CameraList* MainWindow::cameraList() const
-{
-    return m_cameraList;
-}
-
-XMLCtrl* MainWindow::xmlCtrl() const
-{
-    return m_xmlCtrl;
-}
-
-LogStatus* MainWindow::logStatus() const
-{
-    return m_logStatus;
-}
-
-void MainWindow::waitForSaves()
-{
-    m_saver->waitForIdle();
 }
 
 void MainWindow::connectActions()
@@ -179,37 +89,57 @@ void MainWindow::connectActions()
     connect(ui->actionZoomOUT, &QAction::triggered, this, &MainWindow::slotZoomOut);
 }
 
+void MainWindow::connectSession()
+{
+    connect(m_session, &CameraSession::logLine, this, &MainWindow::sigTraceLog);
+    connect(m_session, &CameraSession::error, this, &MainWindow::sigTraceLog);
+    connect(m_session, &CameraSession::streamingChanged, this, &MainWindow::onStreamingChanged);
+    connect(m_session, &CameraSession::closed, this, &MainWindow::onSessionClosed);
+    connect(m_session, &CameraSession::frameCountChanged, this,
+            [this](quint64 count) { slotStatusBar(0, double(count), 0); });
+    connect(m_session, &CameraSession::rateChanged, this,
+            [this](double fps, double megabytes) { slotStatusBar(1, fps, megabytes); });
+    connect(m_session, &CameraSession::savingStopped, this,
+            [this] { ui->actionSave->setChecked(false); });
+    // Frames come from the display thread: sigDisplayFrame follows it there and reaches the
+    // view queued.
+    connect(m_session, &CameraSession::frameReady, this, &MainWindow::sigDisplayFrame,
+            Qt::DirectConnection);
+    connect(this, &MainWindow::sigDisplayFrame, this, &MainWindow::slotDisplayFrame,
+            Qt::QueuedConnection);
+}
+
+void MainWindow::addDock(QDockWidget* dock, Qt::DockWidgetArea area, QAction* showAction,
+                         void (MainWindow::*show)(bool))
+{
+    addDockWidget(area, dock);
+    connect(dock->toggleViewAction(), &QAction::triggered, this, show);
+    connect(showAction, &QAction::triggered, this, [this, show] { (this->*show)(true); });
+}
+
 void MainWindow::createDocks()
 {
     m_logStatus = new LogStatus(this);
-    addDockWidget(Qt::BottomDockWidgetArea, m_logStatus);
-    connect(m_logStatus->toggleViewAction(), &QAction::triggered, this,
+    addDock(m_logStatus, Qt::BottomDockWidgetArea, ui->actionShowLogStatus,
             &MainWindow::slotShowLogStatus);
-    connect(ui->actionShowLogStatus, &QAction::triggered, this, [this] { slotShowLogStatus(); });
     connect(this, &MainWindow::sigTraceLog, m_logStatus, &LogStatus::slotTraceLog);
 
     m_cameraList = new CameraList(this);
-    addDockWidget(Qt::LeftDockWidgetArea, m_cameraList);
-    connect(m_cameraList->toggleViewAction(), &QAction::triggered, this,
+    addDock(m_cameraList, Qt::LeftDockWidgetArea, ui->actionShowCameraList,
             &MainWindow::slotShowCameraList);
-    connect(ui->actionShowCameraList, &QAction::triggered, this, [this] { slotShowCameraList(); });
     connect(this, &MainWindow::sigUpdateCameraList, m_cameraList,
             &CameraList::slotUpdateCameraList);
     connect(this, &MainWindow::sigCameraOpened, m_cameraList, &CameraList::slotCameraOpened);
     connect(m_cameraList, &CameraList::sigOpenCamera, this, &MainWindow::slotOpenCamera);
 
-    m_xmlCtrl = new XMLCtrl(this);
-    addDockWidget(Qt::LeftDockWidgetArea, m_xmlCtrl);
-    connect(m_xmlCtrl->toggleViewAction(), &QAction::triggered, this, &MainWindow::slotShowXMLCtrl);
-    connect(ui->actionShowXMLControl, &QAction::triggered, this, [this] { slotShowXMLCtrl(); });
+    m_xmlCtrl = new XMLCtrl(m_session, this);
+    addDock(m_xmlCtrl, Qt::LeftDockWidgetArea, ui->actionShowXMLControl,
+            &MainWindow::slotShowXMLCtrl);
 
-    m_cameraCtrl = new CameraCtrl(this);
+    m_cameraCtrl = new CameraCtrl(m_session, this);
     m_cameraCtrl->hide();
-    addDockWidget(Qt::RightDockWidgetArea, m_cameraCtrl);
-    connect(m_cameraCtrl->toggleViewAction(), &QAction::triggered, this,
+    addDock(m_cameraCtrl, Qt::RightDockWidgetArea, ui->actionShowCameraControl,
             &MainWindow::slotShowCameraCtrl);
-    connect(ui->actionShowCameraControl, &QAction::triggered, this,
-            [this] { slotShowCameraCtrl(); });
     connect(ui->actionControl, &QAction::triggered, this, [this] { slotShowCameraCtrl(); });
 
     connect(m_xmlCtrl, &XMLCtrl::sigUpdateFeatureInfo, m_cameraCtrl, &CameraCtrl::loadFeatureValue);
@@ -223,8 +153,6 @@ void MainWindow::createDocks()
     m_drawCenterDlg = new DrawCenterDlg(this);
     m_drawCenterDlg->hide();
     connect(m_drawCenterDlg, &DrawCenterDlg::sigValueApply, this, &MainWindow::slotCenterValue);
-    m_centerColor = Qt::red;
-    m_centerWidth = 2;
 }
 
 void MainWindow::createStatusLabels()
@@ -233,13 +161,6 @@ void MainWindow::createStatusLabels()
     m_countLabel = new QLabel(this);
     m_rateLabel->setObjectName(QStringLiteral("laRate"));
     m_countLabel->setObjectName(QStringLiteral("laCount"));
-    m_countRefresh = new QTimer(this);
-    m_countRefresh->setSingleShot(true);
-    m_countRefresh->setInterval(int(kDisplayPeriod.count() / 1000));
-    connect(m_countRefresh, &QTimer::timeout, this, [this] {
-        m_countUpdatePending = false; // the callback may signal again
-        showCount();
-    });
     slotStatusBar(0, 0, 0);
     showRate(0, 0);
     statusBar()->addPermanentWidget(m_rateLabel);
@@ -250,33 +171,29 @@ void MainWindow::createStatusLabels()
 
 void MainWindow::slotShowCameraList(bool checked)
 {
-    if (checked) {
-        m_cameraList->show();
-        m_cameraList->raise();
-    }
+    showDock(m_cameraList, checked);
 }
 
 void MainWindow::slotShowXMLCtrl(bool checked)
 {
-    if (checked) {
-        m_xmlCtrl->show();
-        m_xmlCtrl->raise();
-    }
+    showDock(m_xmlCtrl, checked);
 }
 
 void MainWindow::slotShowCameraCtrl(bool checked)
 {
-    if (checked) {
-        m_cameraCtrl->show();
-        m_cameraCtrl->raise();
-    }
+    showDock(m_cameraCtrl, checked);
 }
 
 void MainWindow::slotShowLogStatus(bool checked)
 {
+    showDock(m_logStatus, checked);
+}
+
+void MainWindow::showDock(QDockWidget* dock, bool checked)
+{
     if (checked) {
-        m_logStatus->show();
-        m_logStatus->raise();
+        dock->show();
+        dock->raise();
     }
 }
 
@@ -301,11 +218,13 @@ void MainWindow::slotCenterValue(int width, QColor color)
 void MainWindow::slotRefreshCamera(int* nNum)
 {
     int n = 0;
-    OrvantaNumberOfCameras(&n);
+    // A failed enumeration leaves n at 0: the list then shows no camera, which is the answer.
+    (void)OrvantaNumberOfCameras(&n);
     QStringList names;
     for (int i = 0; i < n; ++i) {
         char name[ORVANTA_TEXT_SIZE] = {};
-        OrvantaGetDisplayName(i, name);
+        // A camera gone since the count keeps its zeroed, empty name.
+        (void)OrvantaGetDisplayName(i, name);
         names << QString::fromLatin1(name);
     }
     emit sigUpdateCameraList(names);
@@ -332,7 +251,7 @@ void MainWindow::DiscoveryProc()
     QStringList ids;
     for (int i = 0; i < n; ++i) {
         char id[ORVANTA_TEXT_SIZE] = {};
-        OrvantaGetCameraID(i, id);
+        (void)OrvantaGetCameraID(i, id); // a zeroed ID matches no camera
         ids << QString::fromLatin1(id);
     }
     QMetaObject::invokeMethod(
@@ -346,7 +265,10 @@ void MainWindow::applyDiscovery(int count, const QStringList& ids)
         if (count >= 1 && ids.contains(openId)) {
             qDebug() << "camera still present:" << openId << ids;
         } else {
-            slotCloseCamera();
+            // The camera is gone: the window lets go at once, the dead camera closes behind.
+            releaseDocks();
+            m_xmlCtrl->HideShowXMLCtrl(XMLCtrl::EditorMode::None, true); // nothing of it stays
+            m_session->closeVanished();
         }
     }
     m_cameraCount = count;
@@ -354,13 +276,10 @@ void MainWindow::applyDiscovery(int count, const QStringList& ids)
 
 void MainWindow::slotOpenCamera(int idx)
 {
-    if (m_handle) {
-        // The stream must end (display thread joined) before its camera goes away.
-        slotStopCamera();
-        OrvantaStopAcquisition(m_handle);
-        OrvantaCloseCamera(m_handle);
-        m_handle = nullptr;
-        UpdateUIStatus(false, 0);
+    if (m_session->isOpen()) {
+        // The stream ends (display thread joined) before its camera goes away.
+        releaseDocks();
+        m_session->close();
         if (idx == -1) {
             return;
         }
@@ -372,62 +291,73 @@ void MainWindow::slotOpenCamera(int idx)
         }
     }
     char id[ORVANTA_TEXT_SIZE] = {};
-    OrvantaGetCameraID(idx, id);
-    OrvantaHandle handle = nullptr;
-    if (OrvantaOpenCamera(id, &handle) != ORVANTA_OK) {
+    m_session->check(OrvantaGetCameraID(idx, id), QStringLiteral("read the camera ID"));
+    if (!m_session->open(QString::fromLatin1(id))) {
         const QString text = QStringLiteral("%1 open error").arg(QString::fromLatin1(id));
         QMessageBox::critical(this, QStringLiteral("error"), text, QMessageBox::Ok);
         emit sigTraceLog(text);
         return;
     }
-    m_handle = handle;
-    OrvantaGetSizeInfo(m_handle, &m_sizeInfo);
-    m_xmlCtrl->CreateXMLTree(m_handle);
-    if (m_accessRegister) {
-        m_accessRegister->hide();
-        delete m_accessRegister;
-    }
-    m_accessRegister = new AccessRegister(this, m_handle);
-    m_accessRegister->hide();
-    std::memcpy(m_cameraID, id, sizeof m_cameraID);
-    emit sigCameraOpened(true);
-    readStreamGeometry();
-    emit sigTraceLog(QStringLiteral("Success open camera[%1] %2x%3")
-                         .arg(cameraId())
-                         .arg(m_sizeInfo.width)
-                         .arg(m_sizeInfo.height));
-    UpdateUIStatus(true, 1);
+    showOpenedCamera();
+}
 
+void MainWindow::showOpenedCamera()
+{
+    const OrvantaHandle handle = m_session->handle();
+    const OSizeInfo size = m_session->size();
+    m_xmlCtrl->CreateXMLTree(handle);
+    m_accessRegister = new AccessRegister(m_session, this); // fresh fields for each camera
+    m_accessRegister->hide();
+    emit sigCameraOpened(true);
+    const QString geometry = QStringLiteral("%1x%2").arg(size.width).arg(size.height);
+    setWindowTitle(QStringLiteral("OrvantaViewer - %1 %2").arg(cameraId(), geometry));
+    emit sigTraceLog(QStringLiteral("Success open camera[%1] %2").arg(cameraId(), geometry));
+    UpdateUIStatus(UiState::Opened);
+
+    // Only the status matters: a camera with this node has no control dock.
     char nuc[ORVANTA_NODE_TEXT_SIZE] = {};
-    if (OrvantaGetNodeString(m_handle, "NUCMode", nuc) == ORVANTA_OK) {
+    m_hasControlDock = OrvantaGetNodeString(handle, "NUCMode", nuc) != ORVANTA_OK;
+    ui->actionControl->setEnabled(m_hasControlDock);
+    if (!m_hasControlDock) {
         m_cameraCtrl->hide();
-        ui->actionControl->setEnabled(false);
     } else {
-        m_cameraCtrl->loadConfigurationValue(m_handle);
+        m_cameraCtrl->loadConfigurationValue(handle);
         m_cameraCtrl->CreateGrabThread();
     }
 }
 
-void MainWindow::slotCloseCamera()
+// The docks let go of the camera before the session closes it.
+void MainWindow::releaseDocks()
 {
     m_xmlCtrl->DeleteXMLTree();
-    if (m_handle) {
-        slotStopCamera();
-        if (m_accessRegister) {
-            m_accessRegister->hide();
-            delete m_accessRegister;
-            m_accessRegister = nullptr;
-        }
-        m_cameraCtrl->hide();
-        m_cameraCtrl->DeleteGrabThread();
-        OrvantaCloseCamera(m_handle);
-        m_handle = nullptr;
-        emit sigCameraOpened(false);
-        init_graphics_view(false);
+    delete m_accessRegister;
+    m_accessRegister = nullptr;
+    m_cameraCtrl->hide();
+    m_cameraCtrl->DeleteGrabThread();
+}
+
+void MainWindow::slotCloseCamera()
+{
+    if (m_session->isOpen()) {
+        releaseDocks();
+        m_session->close(); // onSessionClosed follows
+        return;
     }
-    UpdateUIStatus(false, 0);
+    m_xmlCtrl->DeleteXMLTree();
+    UpdateUIStatus(UiState::NoCamera);
+    emit sigTraceLog(QStringLiteral("close Camera[]"));
+}
+
+void MainWindow::onSessionClosed(const QString& reason)
+{
+    if (!reason.isEmpty()) {
+        emit sigTraceLog(reason);
+        setWindowTitle(QStringLiteral("OrvantaViewer")); // the camera is no more
+    }
+    emit sigCameraOpened(false);
+    init_graphics_view(false);
+    UpdateUIStatus(UiState::NoCamera);
     emit sigTraceLog(QStringLiteral("close Camera[%1]").arg(cameraId()));
-    std::memset(m_cameraID, 0, sizeof m_cameraID);
 }
 
 void MainWindow::slotAccessRegister()
@@ -447,171 +377,58 @@ void MainWindow::slotResetCamera()
     }
     // The reset closes the handle inside the SDK: end a running stream first so the display
     // thread never reads frames of a camera that is gone.
-    slotStopCamera();
-    OrvantaCameraReset(m_handle);
+    m_session->stop();
+    m_session->check(OrvantaCameraReset(m_session->handle()), QStringLiteral("reset camera"));
     slotCloseCamera();
 }
 
-// ---- Live stream --------------------------------------------------------------------------
-
-void MainWindow::classifyPixelFormat()
-{
-    char name[ORVANTA_TEXT_SIZE] = {};
-    OrvantaGetPixelFormatStr(m_handle, name);
-    const QString format = QString::fromUtf8(name);
-    const bool colour = !format.contains(QLatin1String("Mono"));
-    m_color = colour;
-    OrvantaSetBayerConversion(m_handle, colour && format.contains(QLatin1String("Bayer")));
-}
-
-void MainWindow::readStreamGeometry()
-{
-    setWindowTitle(QStringLiteral("OrvantaViewer - %1 %2x%3")
-                       .arg(cameraId())
-                       .arg(m_sizeInfo.width)
-                       .arg(m_sizeInfo.height));
-}
-
-void MainWindow::connectDisplay()
-{
-    // Unique: Play after a single grab must not display every frame twice.
-    connect(this, &MainWindow::sigDisplayFrame, this, &MainWindow::slotDisplayFrame,
-            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
-}
+// ---- Live stream, single grab and saving: forwards to the session -------------------------
 
 void MainWindow::slotStartCamera()
 {
-    if (m_acquiring || !m_handle) {
-        return;
-    }
-    OCameraInfo info = {};
-    OrvantaGetCamInfo(m_handle, &info);
-    m_pixelFormat = info.pixelFormat;
-    OrvantaGetSizeInfo(m_handle, &m_sizeInfo);
-    classifyPixelFormat();
-    init_graphics_view(true);
-    connectDisplay();
-    readStreamGeometry();
-
-    m_recvCount = 0;
-    m_rateWindow->reset();
-    m_frames->clear();
-    m_acquiring = true;
-    m_displayThread = std::thread(&MainWindow::DisplayThread, this);
-    OrvantaStartAcquisition(m_handle, &MainWindow::callback_imgrecv);
-    UpdateUIStatus(true, 2);
-    emit sigTraceLog(QStringLiteral("start stream Camera[%1]").arg(cameraId()));
+    m_session->start();
 }
 
 void MainWindow::slotStopCamera()
 {
-    if (!m_acquiring) {
-        return;
-    }
-    m_rateLabel->setText(QString::fromLatin1(kStoppedRateText));
-    m_acquiring = false;
-    if (m_displayThread.joinable()) {
-        m_displayThread.join();
-    }
-    OrvantaStopAcquisition(m_handle);
-    m_rateWindow->reset(); // no callback runs any more
-    m_frames->clear();
-    disconnect(this, &MainWindow::sigDisplayFrame, this, &MainWindow::slotDisplayFrame);
-    restoreContinuousMode();
-    UpdateUIStatus(false, 2);
-    emit sigTraceLog(QStringLiteral("stop steam Camera[%1]").arg(cameraId()));
+    m_session->stop();
 }
 
-void MainWindow::callback_imgrecv(OImageFrame* frame)
+void MainWindow::slotOneGrab()
 {
-    MainWindow* w = g_mainWindow;
-    if (!w || !frame) {
-        return;
-    }
-    RateWindow::Rate rate;
-    if (w->m_rateWindow->addFrame(frame->width, frame->height, frame->bitsPerPixel,
-                                  monotonicMicros(), &rate)) {
-        emit w->sigStatusBar(1, rate.fps, rate.megabytesPerSecond);
-    }
-    const quint64 count = ++w->m_recvCount;
-    // One count update in flight at a time: at thousands of frames a second the GUI thread
-    // would otherwise fall behind on label updates. The slot shows the newest count.
-    if (!w->m_countUpdatePending.exchange(true)) {
-        emit w->sigStatusBar(0, double(count), 0);
-    }
-    w->m_frames->push(frame);
+    m_session->grabOne();
 }
 
-void MainWindow::DisplayThread()
+void MainWindow::slotFinishedGrab()
 {
-    pthread_setname_np(pthread_self(), "orv-display");
-    CopiedFrame copy;
-    copy.picture.resize(size_t(qMax(0, m_sizeInfo.width)) * size_t(qMax(0, m_sizeInfo.height)) * 3);
-    const bool colour = m_color;
-    const uint32_t pixelFormat = m_pixelFormat;
-    const QString camera = cameraId();
-    auto nextDisplay = std::chrono::steady_clock::now();
-    quint64 savesSkipped = 0;
+    m_session->finishGrab();
+}
 
-    while (m_acquiring) {
-        FrameRef ref;
-        if (!m_frames->takeNewest(&ref)) {
-            std::this_thread::sleep_for(kDisplayPeriod);
-            continue;
+void MainWindow::slotSaveImg(bool bSave)
+{
+    m_session->setSaving(bSave);
+}
+
+void MainWindow::onStreamingChanged(bool on)
+{
+    if (on) {
+        if (!m_session->isGrabbing()) {
+            init_graphics_view(true); // a fresh scene for every stream
+            const OSizeInfo size = m_session->size();
+            setWindowTitle(QStringLiteral("OrvantaViewer - %1 %2x%3")
+                               .arg(cameraId())
+                               .arg(size.width)
+                               .arg(size.height));
         }
-        const bool save = m_save;
-        QString path;
-        QString extension;
-        int count = 1;
-        auto extra = CopiedFrame::Extra::None;
-        if (save) {
-            m_cameraCtrl->getSaveOpt(&path, &extension, &count);
-            if (extension.contains(QLatin1String("RAW"))) {
-                extra = CopiedFrame::Extra::Raw;
-            } else if (extension.contains(QLatin1String("RGB"))) {
-                extra = CopiedFrame::Extra::Rgb;
-            }
-        }
-        if (!copyPinnedFrame(ref, colour, pixelFormat, extra, &copy)) {
-            continue; // buffers reused meanwhile: never show a torn frame
-        }
-        const QImage image = imageOver(copy.picture.data(), copy.width, copy.height, copy.colour);
-        if (save) {
-            SaveJob job;
-            job.path = path;
-            job.extension = extension;
-            job.cameraId = camera;
-            job.width = copy.width;
-            job.height = copy.height;
-            if (extra == CopiedFrame::Extra::None) {
-                job.picture = image.copy();
-            } else {
-                job.data = QByteArray(reinterpret_cast<const char*>(copy.extra.data()),
-                                      int(copy.extra.size()));
-            }
-            if (!m_saver->trySubmit(job)) {
-                // Saving is slower than the display: this frame is not saved ("Once" keeps
-                // trying with the next one). Said once per stream, not for every frame.
-                if (!savesSkipped++) {
-                    emit sigTraceLog(QStringLiteral("save is slower than the display: frames "
-                                                    "are skipped"));
-                }
-            } else if (count != -1) {
-                m_save = false;
-                QMetaObject::invokeMethod(
-                    this, [this] { ui->actionSave->setChecked(false); }, Qt::QueuedConnection);
-            }
-        }
-        emit sigDisplayFrame(QPixmap::fromImage(image));
-        // At most one frame per display period, measured from the last display.
-        nextDisplay = std::max(nextDisplay + kDisplayPeriod, std::chrono::steady_clock::now());
-        std::this_thread::sleep_until(nextDisplay);
+    } else {
+        m_rateLabel->setText(QString::fromLatin1(kStoppedRateText));
     }
+    UpdateUIStatus(on ? UiState::Streaming : UiState::Opened);
 }
 
 void MainWindow::slotDisplayFrame(QPixmap pixmap)
 {
-    if (!m_acquiring) {
+    if (!m_session->isAcquiring()) {
         return; // queued before a stop
     }
     if (ui->actionDrawCenter->isChecked()) {
@@ -629,97 +446,13 @@ void MainWindow::showRate(double fps, double megabytesPerSecond)
     m_rateLabel->setText(QStringLiteral("                        %1").arg(rate));
 }
 
-void MainWindow::showCount()
-{
-    const quint32 n = quint32(m_recvCount.load());
-    m_countLabel->setText(QStringLiteral("Recv :                 %1").arg(n));
-}
-
 void MainWindow::slotStatusBar(int type, double value, double db)
 {
     if (type == 0) {
-        // Every caller signals the counter's value, so the label shows the counter as it is
-        // now; at most one update per display period reaches the label, and the timer shows
-        // the frames counted meanwhile.
-        Q_UNUSED(value);
-        if (!m_countRefresh->isActive()) {
-            showCount();
-            m_countRefresh->start();
-        }
-    } else if (type == 1 && m_acquiring) {
-        // A rate computed before a stop and delivered after it would hide the stop text.
+        m_countLabel->setText(QStringLiteral("Recv :                 %1").arg(quint32(value)));
+    } else if (type == 1) {
         showRate(value, db);
     }
-}
-
-// ---- Single grab and saving ---------------------------------------------------------------
-
-void MainWindow::slotOneGrab()
-{
-    if (m_acquiring || !m_handle) {
-        return;
-    }
-    OrvantaSetNodeEnum(m_handle, "AcquisitionMode", "SingleFrame");
-    OCameraInfo info = {};
-    OrvantaGetCamInfo(m_handle, &info);
-    m_pixelFormat = info.pixelFormat;
-    OrvantaGetSizeInfo(m_handle, &m_sizeInfo);
-    classifyPixelFormat();
-    connectDisplay();
-
-    m_recvCount = 0;
-    UpdateUIStatus(true, 2);
-    m_acquiring = true;
-    m_singleGrab = true;
-    m_grabDone = false;
-    emit sigStatusBar(0, 0, 0);
-    OrvantaStartAcquisition(m_handle, &MainWindow::callback_oneGrab);
-    m_grabWatcher->setFuture(QtConcurrent::run(OneGrabThread, static_cast<void*>(this)));
-}
-
-void MainWindow::callback_oneGrab(OImageFrame* frame)
-{
-    MainWindow* w = g_mainWindow;
-    if (!w || !frame) {
-        return;
-    }
-    const DisplayPlane plane = displayPlaneFor(w->m_color, w->m_pixelFormat, frame->bitsPerPixel);
-    const unsigned char* pixels = plane == DisplayPlane::Rgb     ? frame->rgbData
-                                  : plane == DisplayPlane::Mono8 ? frame->mono8Data
-                                                                 : frame->rawData;
-    if (pixels) {
-        const QImage image =
-            imageOver(pixels, int(frame->width), int(frame->height), plane == DisplayPlane::Rgb);
-        emit w->sigDisplayFrame(QPixmap::fromImage(image));
-    }
-    const quint64 count = ++w->m_recvCount;
-    emit w->sigStatusBar(0, double(count), 0);
-    w->m_grabDone = true;
-}
-
-void MainWindow::slotFinishedGrab()
-{
-    if (!m_acquiring || !m_singleGrab) {
-        return;
-    }
-    UpdateUIStatus(false, 2);
-    m_acquiring = false;
-    OrvantaStopAcquisition(m_handle);
-    restoreContinuousMode();
-}
-
-void MainWindow::restoreContinuousMode()
-{
-    // Also after a Stop during a single grab: the camera must not stay in single-frame mode.
-    if (m_singleGrab) {
-        m_singleGrab = false;
-        OrvantaSetNodeEnum(m_handle, "AcquisitionMode", "Continuous");
-    }
-}
-
-void MainWindow::slotSaveImg(bool bSave)
-{
-    m_save = bSave;
 }
 
 // ---- View ---------------------------------------------------------------------------------
@@ -778,38 +511,21 @@ void MainWindow::slotExit()
 
 // ---- Action states ------------------------------------------------------------------------
 
-void MainWindow::UpdateUIStatus(bool on, int mode)
+void MainWindow::UpdateUIStatus(UiState state)
 {
-    const QList<QAction*> session = {ui->actionClose, ui->actionRegisterAccess_2, ui->actionControl,
-                                     ui->actionCameraReset};
-    const QList<QAction*> start = {ui->actionOneGrab, ui->actionPlay};
-    const QList<QAction*> streaming = {ui->actionSave,   ui->actionZoom100, ui->actionZoomFIT,
-                                       ui->actionZoomIN, ui->actionZoomOUT, ui->actionDrawCenter};
-    auto set = [](const QList<QAction*>& actions, bool enabled) {
-        for (QAction* a : actions) {
-            a->setEnabled(enabled);
-        }
-    };
-    switch (mode) {
-    case 0:
-        ui->actionOpen->setEnabled(!on);
-        set(session, on);
-        set(start, on);
-        ui->actionStop->setEnabled(on);
-        set(streaming, on);
-        break;
-    case 1:
-        ui->actionOpen->setEnabled(!on);
-        set(session, on);
-        set(start, on);
-        ui->actionStop->setEnabled(!on);
-        break;
-    case 2:
-        set(start, !on);
-        ui->actionStop->setEnabled(on);
-        set(streaming, on);
-        break;
-    default:
-        break;
+    const bool open = state != UiState::NoCamera;
+    const bool streaming = state == UiState::Streaming;
+    ui->actionOpen->setEnabled(!open);
+    for (QAction* a : {ui->actionClose, ui->actionRegisterAccess_2, ui->actionCameraReset}) {
+        a->setEnabled(open);
+    }
+    ui->actionControl->setEnabled(open && m_hasControlDock);
+    for (QAction* a : {ui->actionOneGrab, ui->actionPlay}) {
+        a->setEnabled(open && !streaming);
+    }
+    ui->actionStop->setEnabled(streaming);
+    for (QAction* a : {ui->actionSave, ui->actionZoom100, ui->actionZoomFIT, ui->actionZoomIN,
+                       ui->actionZoomOUT, ui->actionDrawCenter}) {
+        a->setEnabled(streaming);
     }
 }

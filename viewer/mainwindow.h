@@ -8,10 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
-#include <memory>
-#include <thread>
-
+#include "camerasession.h"
 #include "sdk/OrvantaAPI.h"
 
 class AboutDialog;
@@ -19,23 +16,29 @@ class AccessRegister;
 class CameraCtrl;
 class CameraList;
 class DrawCenterDlg;
-class FrameHandOver;
-struct CopiedFrame;
-class FrameSaver;
 class LogStatus;
+class QDockWidget;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QLabel;
 class QTimer;
-class RateWindow;
 class XMLCtrl;
 
 namespace Ui {
 class MainWindow;
 }
 
-// The viewer's single window: owns the SDK lifetime, the one camera session, the live
-// stream (SDK callback -> display thread -> GUI thread), single grabs and frame saving.
+// What the window offers: no camera, a camera open, or a camera acquiring (stream or grab).
+enum class UiState
+{
+    NoCamera,
+    Opened,
+    Streaming
+};
+
+// The viewer's single window: owns the SDK lifetime and the camera session, lists the cameras,
+// shows the session's frames, state, counters and log, and hosts the docks. The stream itself
+// (threads, counting, saving) lives in the CameraSession the window and the docks share.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -44,21 +47,20 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // State shared with the docks; safe to call from any thread.
-    bool isAcquiring() const;
-    void resetReceivedFrameCount();
-    quint64 receivedFrameCount() const;
+    CameraSession* session() const { return m_session; }
+    // Short forms of the session's state for callers of the window.
+    bool isAcquiring() const { return m_session->isAcquiring(); }
+    void resetReceivedFrameCount() { m_session->resetFrameCount(); }
+    quint64 receivedFrameCount() const { return m_session->frameCount(); }
+    OrvantaHandle cameraHandle() const { return m_session->handle(); }
+    QString cameraId() const { return m_session->cameraId(); }
 
-    // The open camera (null / empty when none); main thread.
-    OrvantaHandle cameraHandle() const;
-    QString cameraId() const;
-
-    CameraCtrl* cameraCtrl() const;
-    CameraList* cameraList() const;
-    XMLCtrl* xmlCtrl() const;
-    LogStatus* logStatus() const;
+    CameraCtrl* cameraCtrl() const { return m_cameraCtrl; }
+    CameraList* cameraList() const { return m_cameraList; }
+    XMLCtrl* xmlCtrl() const { return m_xmlCtrl; }
+    LogStatus* logStatus() const { return m_logStatus; }
     // Returns once every save job started so far has finished writing its file.
-    void waitForSaves();
+    void waitForSaves() { m_session->waitForSaves(); }
 
 signals:
     void sigUpdateCameraList(QStringList list);
@@ -96,29 +98,26 @@ public slots:
 
 private:
     friend void DiscoveryThread(void* window);
-    friend void OneGrabThread(void* window);
 
-    void UpdateUIStatus(bool on, int mode);
+    void UpdateUIStatus(UiState state);
     void init_graphics_view(bool streaming);
     void DiscoveryProc();
-    void DisplayThread();
-    static void callback_imgrecv(OImageFrame* frame);
-    static void callback_oneGrab(OImageFrame* frame);
 
     void connectActions();
+    void connectSession();
     void createDocks();
+    void addDock(QDockWidget* dock, Qt::DockWidgetArea area, QAction* showAction,
+                 void (MainWindow::*show)(bool));
+    static void showDock(QDockWidget* dock, bool checked);
     void createStatusLabels();
-    void classifyPixelFormat();
-    void readStreamGeometry();
-    void connectDisplay();
+    void showOpenedCamera();
+    void onStreamingChanged(bool on);
+    void onSessionClosed(const QString& reason);
+    void releaseDocks();
     void applyDiscovery(int count, const QStringList& ids);
     void showRate(double fps, double megabytesPerSecond);
-    void showCount();
-    void saveDisplayedFrame(const QImage& image, const CopiedFrame& copy, const QString& cameraId);
-    void restoreContinuousMode();
 
-    std::thread m_displayThread;
-    std::unique_ptr<FrameHandOver> m_frames;
+    CameraSession* m_session = nullptr;
     CameraList* m_cameraList = nullptr;
     XMLCtrl* m_xmlCtrl = nullptr;
     CameraCtrl* m_cameraCtrl = nullptr;
@@ -126,31 +125,17 @@ private:
     AccessRegister* m_accessRegister = nullptr;
     AboutDialog* m_aboutDlg = nullptr;
     DrawCenterDlg* m_drawCenterDlg = nullptr;
-    OrvantaHandle m_handle = nullptr;
-    char m_cameraID[ORVANTA_TEXT_SIZE] = {};
     QTimer* m_discoveryTimer = nullptr;
     int m_cameraCount = 0;
     QFutureWatcher<void>* m_discoveryWatcher = nullptr;
-    QFutureWatcher<void>* m_grabWatcher = nullptr;
-    std::atomic<bool> m_grabDone{false};
-    OSizeInfo m_sizeInfo = {};
-    std::atomic<quint32> m_pixelFormat{0};
     bool m_fit = false;
-    std::atomic<bool> m_color{false};
-    std::atomic<bool> m_acquiring{false};
+    bool m_hasControlDock = true; // false for a camera with a "NUCMode" node
     int m_centerWidth = 2;
     QColor m_centerColor = Qt::red;
     QGraphicsPixmapItem* m_pixmapItem = nullptr;
     QGraphicsScene* m_scene = nullptr;
-    std::atomic<bool> m_save{false};
-    std::unique_ptr<FrameSaver> m_saver;
-    bool m_singleGrab = false; // the running acquisition is a single grab
     QLabel* m_rateLabel = nullptr;
     QLabel* m_countLabel = nullptr;
-    QTimer* m_countRefresh = nullptr; // limits count-label updates to one a display period
-    std::atomic<quint64> m_recvCount{0};
-    std::atomic<bool> m_countUpdatePending{false}; // a count update is queued or scheduled
-    std::unique_ptr<RateWindow> m_rateWindow;
     Ui::MainWindow* ui = nullptr;
 };
 

@@ -17,7 +17,9 @@ public:
     explicit NodeList(void* hCamera, const QString& parent)
     {
         m_list->count = ORVANTA_NODE_LIST_CAPACITY;
-        OrvantaGetNodeList(hCamera, parent.toUtf8().constData(), m_list.get());
+        // The count says what was filled whatever the status: nothing on a failure, the first
+        // entries of a list longer than the capacity.
+        (void)OrvantaGetNodeList(hCamera, parent.toUtf8().constData(), m_list.get());
         m_count = int(std::min<uint32_t>(m_list->count, ORVANTA_NODE_LIST_CAPACITY));
     }
     int count() const { return m_count; }

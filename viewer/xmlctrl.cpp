@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "mainwindow.h"
+#include "camerasession.h"
 #include "sdk/OrvantaAPI.h"
 #include "treemodel.h"
 
@@ -56,11 +56,12 @@ QString bufferText(const char* buffer, size_t size)
 }
 } // namespace
 
-XMLCtrl::XMLCtrl(QWidget* parent)
-    : QDockWidget(parent), ui(new Ui::XMLCtrl), m_mainWindow(qobject_cast<MainWindow*>(parent))
+XMLCtrl::XMLCtrl(CameraSession* session, QWidget* parent)
+    : QDockWidget(parent), ui(new Ui::XMLCtrl), m_session(session)
 {
     ui->setupUi(this);
-    HideShowXMLCtrl(ModeNone, true);
+    HideShowXMLCtrl(EditorMode::None, true);
+    connect(m_session, &CameraSession::streamingChanged, this, &XMLCtrl::UpdateAcqState);
 }
 
 XMLCtrl::~XMLCtrl() = default;
@@ -83,19 +84,17 @@ void XMLCtrl::DeleteXMLTree()
     m_hCamera = nullptr;
 }
 
-void XMLCtrl::HideShowXMLCtrl(int mode, bool enable)
+void XMLCtrl::HideShowXMLCtrl(EditorMode mode, bool enable)
 {
     ui->edXMLValue->setEnabled(enable);
     ui->cmbXMLValue->setEnabled(enable);
     ui->btnXMLExcute->setEnabled(enable);
-    if (mode < ModeNone || mode > ModeCommand)
-        return;
-    ui->laXMLValue->setVisible(mode == ModeLineEdit);
-    ui->edXMLValue->setVisible(mode == ModeLineEdit);
-    ui->laXMLEnum->setVisible(mode == ModeEnum);
-    ui->cmbXMLValue->setVisible(mode == ModeEnum);
-    ui->laXMLExcute->setVisible(mode == ModeCommand);
-    ui->btnXMLExcute->setVisible(mode == ModeCommand);
+    ui->laXMLValue->setVisible(mode == EditorMode::LineEdit);
+    ui->edXMLValue->setVisible(mode == EditorMode::LineEdit);
+    ui->laXMLEnum->setVisible(mode == EditorMode::Enum);
+    ui->cmbXMLValue->setVisible(mode == EditorMode::Enum);
+    ui->laXMLExcute->setVisible(mode == EditorMode::Command);
+    ui->btnXMLExcute->setVisible(mode == EditorMode::Command);
 }
 
 void XMLCtrl::UpdateAcqState(bool acquiring)
@@ -115,9 +114,11 @@ void XMLCtrl::UpdateAcqState(bool acquiring)
     ui->cmbXMLValue->setEnabled(enable);
 }
 
-bool XMLCtrl::isAcquiring() const
+// Writes are checked here; the editor then reads the node back, so it shows what the camera
+// kept either way.
+void XMLCtrl::writeChecked(int status, const QString& what)
 {
-    return m_mainWindow && m_mainWindow->isAcquiring();
+    m_session->check(status, QStringLiteral("%1 %2").arg(what, m_nodeName));
 }
 
 void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
@@ -130,7 +131,8 @@ void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
     std::memset(&info, 0, sizeof info);
     info.type = -1;
     info.access = ORVANTA_ACCESS_READ_ONLY;
-    OrvantaGetNodeInfo(m_hCamera, nodeName.constData(), &info);
+    // A node the camera does not describe keeps type -1: the editor is hidden for it.
+    (void)OrvantaGetNodeInfo(m_hCamera, nodeName.constData(), &info);
     // Commands are write-only by nature; they can be executed when writable at all.
     const bool editable =
         info.access == ORVANTA_ACCESS_READ_WRITE ||
@@ -139,36 +141,36 @@ void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
 
     switch (info.type) {
     case ORVANTA_NODE_INTEGER:
-        HideShowXMLCtrl(ModeLineEdit, editable);
+        HideShowXMLCtrl(EditorMode::LineEdit, editable);
         m_editable = showIntegerNode(name, editable);
         break;
     case ORVANTA_NODE_FLOAT:
-        HideShowXMLCtrl(ModeLineEdit, editable);
+        HideShowXMLCtrl(EditorMode::LineEdit, editable);
         m_editable = showFloatNode(nodeName, editable);
         break;
     case ORVANTA_NODE_STRING:
-        HideShowXMLCtrl(ModeLineEdit, editable);
+        HideShowXMLCtrl(EditorMode::LineEdit, editable);
         m_editable = showStringNode(nodeName, editable);
         break;
     case ORVANTA_NODE_BOOLEAN:
-        HideShowXMLCtrl(ModeLineEdit, editable);
+        HideShowXMLCtrl(EditorMode::LineEdit, editable);
         m_editable = showBooleanNode(nodeName, editable);
         break;
     case ORVANTA_NODE_ENUMERATION:
-        HideShowXMLCtrl(ModeEnum, editable);
+        HideShowXMLCtrl(EditorMode::Enum, editable);
         m_editable = showEnumNode(nodeName, editable);
         break;
     case ORVANTA_NODE_COMMAND:
-        HideShowXMLCtrl(ModeCommand, editable);
+        HideShowXMLCtrl(EditorMode::Command, editable);
         m_editable = editable;
         break;
     default:
-        HideShowXMLCtrl(ModeNone, true);
+        HideShowXMLCtrl(EditorMode::None, true);
         break;
     }
     m_nodeName = name;
     m_nodeType = info.type;
-    if (isAcquiring())
+    if (m_session->isAcquiring())
         UpdateAcqState(true);
 }
 
@@ -237,7 +239,8 @@ void XMLCtrl::on_cmbXMLValue_activated(const QString& text)
     if (!m_hCamera)
         return;
     const QByteArray name = m_nodeName.toUtf8();
-    OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData());
+    writeChecked(OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData()),
+                 QStringLiteral("set"));
     // Read back so the combo shows the camera's entry, also when the write was refused.
     m_editable = showEnumNode(name, m_editable);
     emitEnumReloads();
@@ -259,20 +262,23 @@ void XMLCtrl::on_btnXMLExcute_clicked()
 {
     if (!m_hCamera)
         return;
-    const bool userSetLoad = m_nodeName.contains(QLatin1String("UserSetLoad"));
-    const bool wasStreaming = userSetLoad && isAcquiring();
-    if (wasStreaming)
-        m_mainWindow->slotStopCamera();
-    OrvantaSetNodeCommand(m_hCamera, m_nodeName.toUtf8().constData());
-    if (!userSetLoad)
+    const auto execute = [this] {
+        writeChecked(OrvantaSetNodeCommand(m_hCamera, m_nodeName.toUtf8().constData()),
+                     QStringLiteral("execute"));
+    };
+    if (!m_nodeName.contains(QLatin1String("UserSetLoad"))) {
+        execute();
         return;
-    emit sigUpdateFeatureInfo(false);
-    emit sigUpdateVideoInfo();
-    emit sigUpdateTriggerInfo();
-    emit sigUpdateStrobeInfo();
-    emit sigUpdateUSerSetInfo();
-    if (wasStreaming)
-        m_mainWindow->slotStartCamera();
+    }
+    // A user set may change the image format: it loads with the stream stopped.
+    m_session->withStreamStopped([&] {
+        execute();
+        emit sigUpdateFeatureInfo(false);
+        emit sigUpdateVideoInfo();
+        emit sigUpdateTriggerInfo();
+        emit sigUpdateStrobeInfo();
+        emit sigUpdateUSerSetInfo();
+    });
 }
 
 void XMLCtrl::keyPressEvent(QKeyEvent* event)
@@ -300,18 +306,24 @@ void XMLCtrl::enterValue(const QString& text)
         if (!ok || !std::isfinite(entry))
             entry = 0;
         NodeFloatInfo range = {0, 0, 0, 0.001};
-        OrvantaGetNodeFloat(m_hCamera, name.constData(), &range);
-        entry = std::max(range.minimum, std::min(entry, range.maximum));
-        OrvantaSetNodeFloat(m_hCamera, name.constData(), entry);
+        // Without its range the entry cannot be clamped: nothing is written.
+        if (m_session->check(OrvantaGetNodeFloat(m_hCamera, name.constData(), &range),
+                             QStringLiteral("read the range of %1").arg(m_nodeName))) {
+            entry = std::max(range.minimum, std::min(entry, range.maximum));
+            writeChecked(OrvantaSetNodeFloat(m_hCamera, name.constData(), entry),
+                         QStringLiteral("set"));
+        }
         m_editable = showFloatNode(name, m_editable);
         break;
     }
     case ORVANTA_NODE_STRING:
-        OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData());
+        writeChecked(OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData()),
+                     QStringLiteral("set"));
         m_editable = showStringNode(name, m_editable);
         break;
     case ORVANTA_NODE_BOOLEAN:
-        OrvantaSetNodeBoolean(m_hCamera, name.constData(), parseInteger(text) != 0);
+        writeChecked(OrvantaSetNodeBoolean(m_hCamera, name.constData(), parseInteger(text) != 0),
+                     QStringLiteral("set"));
         m_editable = showBooleanNode(name, m_editable);
         break;
     default:
@@ -333,7 +345,12 @@ void XMLCtrl::writeInteger(const QString& text)
         entry = parseInteger(text);
     }
     NodeIntInfo range = {};
-    OrvantaGetNodeInt(m_hCamera, name.constData(), &range);
+    // Without its range the entry cannot be clamped: nothing is written.
+    if (!m_session->check(OrvantaGetNodeInt(m_hCamera, name.constData(), &range),
+                          QStringLiteral("read the range of %1").arg(m_nodeName))) {
+        m_editable = showIntegerNode(m_nodeName, m_editable);
+        return;
+    }
     // Compared as unsigned 32-bit numbers, so a negative entry counts as very large.
     const quint32 minimum = quint32(range.minimum);
     const quint32 maximum = quint32(range.maximum);
@@ -343,7 +360,7 @@ void XMLCtrl::writeInteger(const QString& text)
         entry = minimum;
     // Nodes whose range is signed take the signed value, the others the unsigned pattern.
     const qint64 value = range.minimum < 0 ? qint64(qint32(entry)) : qint64(entry);
-    OrvantaSetNodeInt(m_hCamera, name.constData(), value);
+    writeChecked(OrvantaSetNodeInt(m_hCamera, name.constData(), value), QStringLiteral("set"));
     m_editable = showIntegerNode(m_nodeName, m_editable);
 }
 

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class MainWindow;
+class CameraSession;
 class TreeModel;
 
 namespace Ui {
@@ -23,24 +23,24 @@ class XMLCtrl : public QDockWidget
     Q_OBJECT
 
 public:
-    // Editor modes of HideShowXMLCtrl.
-    enum EditorMode
+    // Which editor HideShowXMLCtrl shows for the current node.
+    enum class EditorMode
     {
-        ModeNone = 0,
-        ModeLineEdit = 1,
-        ModeEnum = 2,
-        ModeCommand = 3
+        None,
+        LineEdit,
+        Enum,
+        Command
     };
 
-    // The parent is the main window (its acquisition flag and stop/start are used).
-    explicit XMLCtrl(QWidget* parent = nullptr);
+    // The session's stream state locks size nodes; a user-set load stops and restarts it.
+    explicit XMLCtrl(CameraSession* session, QWidget* parent = nullptr);
     ~XMLCtrl() override;
 
     // Builds a fresh tree for the camera just opened / drops it when the camera closes.
     void CreateXMLTree(void* hCamera);
     void DeleteXMLTree();
 
-    void HideShowXMLCtrl(int mode, bool enable);
+    void HideShowXMLCtrl(EditorMode mode, bool enable);
     // Locks the size and format nodes' editor while a stream runs.
     void UpdateAcqState(bool acquiring);
 
@@ -74,7 +74,7 @@ private:
     void writeInteger(const QString& text);
     void emitEnumReloads();
     void emitValueReloads();
-    bool isAcquiring() const;
+    void writeChecked(int status, const QString& what);
 
     std::unique_ptr<Ui::XMLCtrl> ui;
     void* m_hCamera = nullptr;
@@ -82,7 +82,7 @@ private:
     QString m_nodeName;
     int m_nodeType = -1;
     bool m_editable = false; // the current node's editor may be enabled
-    MainWindow* m_mainWindow = nullptr;
+    CameraSession* m_session;
 };
 
 #endif // XMLCTRL_H

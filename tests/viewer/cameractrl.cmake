@@ -9,5 +9,5 @@ foreach(_t qlonglongspinbox cameractrl roipreview cameractrl_stream)
         set(_kind gui tsan)
     endif()
     orvanta_viewer_test(tst_${_t} cameractrl-lsan KIND ${_kind} TIMEOUT 300 ENV ${_tsan_env}
-        SOURCES tst_${_t}.cpp tst_cameractrl_support.h)
+        SOURCES tst_${_t}.cpp simcamera.h)
 endforeach()

@@ -1,8 +1,14 @@
+// The viewer tests' simulated camera: the SDK started with simulated cameras only, and one
+// camera of a kind plugged and opened through a CameraSession for a test; plus the combo-box
+// helpers that drive the docks the way a user does.
 #ifndef SIMCAMERA_H
 #define SIMCAMERA_H
 
+#include <QComboBox>
 #include <QtTest>
 
+#include "camerasession.h"
+#include "sdk/OrvantaAPI.h"
 #include "sdk/OrvantaSimControl.h"
 
 namespace simtest {
@@ -16,35 +22,86 @@ inline void initSimulatedOnly()
     QCOMPARE(OrvantaInit(), int(ORVANTA_OK));
 }
 
-// One simulated camera of a kind, plugged and opened for a test, closed and unplugged after.
+// One simulated camera of a kind, plugged and opened in its own session for a test, closed and
+// unplugged after.
 class Camera
 {
 public:
     explicit Camera(const char* kind)
     {
-        OrvantaSimPlugCamera(kind, m_id);
-        OrvantaOpenCamera(m_id, &m_handle);
+        if (OrvantaSimPlugCamera(kind, m_id) == ORVANTA_OK)
+            m_session.open(QString::fromLatin1(m_id));
     }
     ~Camera()
     {
-        OrvantaCloseCamera(m_handle);
+        m_session.close();
         OrvantaSimUnplugCamera(m_id);
     }
     Camera(const Camera&) = delete;
     Camera& operator=(const Camera&) = delete;
 
-    OrvantaHandle handle() const { return m_handle; }
-    bool isOpen() const { return m_handle != nullptr; }
+    CameraSession& session() { return m_session; }
+    OrvantaHandle handle() const { return m_session.handle(); }
+    const char* id() const { return m_id; }
+    bool isOpen() const { return m_session.isOpen(); }
+
     void clearNodes() { QCOMPARE(OrvantaSimClearNodes(m_id), int(ORVANTA_OK)); }
     void add(const char* parent, const QString& name, int type)
     {
         QCOMPARE(OrvantaSimAddNode(m_id, parent, name.toUtf8().constData(), type), int(ORVANTA_OK));
     }
+    int gain() const
+    {
+        int v = -1;
+        bool autoOn = false;
+        OrvantaGetGain(handle(), &v, &autoOn);
+        return v;
+    }
+    uint32_t shutter(bool* autoOn = nullptr) const
+    {
+        uint32_t v = 0;
+        bool a = false;
+        OrvantaGetShutter(handle(), &v, &a);
+        if (autoOn)
+            *autoOn = a;
+        return v;
+    }
+    OSizeInfo size() const
+    {
+        OSizeInfo s{};
+        OrvantaGetSizeInfo(handle(), &s);
+        return s;
+    }
+    QString text(int (*get)(OrvantaHandle, char*)) const
+    {
+        char buf[ORVANTA_TEXT_SIZE] = {};
+        get(handle(), buf);
+        return QString::fromLatin1(buf);
+    }
 
 private:
     char m_id[ORVANTA_TEXT_SIZE] = {};
-    OrvantaHandle m_handle = nullptr;
+    CameraSession m_session;
 };
+
+// What a user's choice in a combo box does: the item becomes current and activated(QString)
+// is emitted, which reaches the dock's slot connected by name.
+inline void chooseItem(QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    box->setCurrentIndex(index);
+    QMetaObject::invokeMethod(box, "activated", Q_ARG(int, index));
+    QMetaObject::invokeMethod(box, "activated", Q_ARG(QString, text));
+}
+
+inline QStringList items(const QComboBox* box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
 
 } // namespace simtest
 

@@ -54,7 +54,7 @@ void TstAccessRegister::init()
     m_camera = std::make_unique<simtest::Camera>("mono");
     QVERIFY(m_camera->isOpen());
     m_handle = m_camera->handle();
-    m_dlg = std::make_unique<AccessRegister>(nullptr, m_handle);
+    m_dlg = std::make_unique<AccessRegister>(&m_camera->session());
     m_addr = m_dlg->findChild<QLineEdit*>(QStringLiteral("edAddr"));
     m_data = m_dlg->findChild<QLineEdit*>(QStringLiteral("edData"));
     QVERIFY(m_addr && m_data);

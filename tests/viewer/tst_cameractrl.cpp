@@ -21,7 +21,11 @@
 #include "cameractrl.h"
 #include "qlonglongspinbox.h"
 #include "roilabelview.h"
-#include "tst_cameractrl_support.h"
+#include "simcamera.h"
+
+using SimCamera = simtest::Camera;
+using simtest::chooseItem;
+using simtest::items;
 
 class TestCameraCtrl : public QObject
 {
@@ -43,12 +47,13 @@ private:
     }
 
 private slots:
-    void initTestCase() { initSdkWithoutCameras(); }
+    void initTestCase() { simtest::initSimulatedOnly(); }
     void cleanupTestCase() { OrvantaUninit(); }
 
     void formStartsWithItsOwnRangesAndTexts()
     {
-        CameraCtrl dock;
+        CameraSession session;
+        CameraCtrl dock(&session);
         QCOMPARE(dock.windowTitle(), QStringLiteral("Camera Control"));
         QCOMPARE(dock.minimumSize(), QSize(415, 200));
         QCOMPARE(dock.allowedAreas(), Qt::RightDockWidgetArea);
@@ -76,7 +81,7 @@ private slots:
     {
         SimCamera cam("color");
         QVERIFY(cam.handle());
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
 
         int lo = 0, hi = 0, v = 0;
@@ -100,7 +105,7 @@ private slots:
     void unsupportedFeaturesAreDisabled()
     {
         SimCamera cam("nowb");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         QVERIFY(!w<QSpinBox>(dock, "spiHue")->isEnabled());
         QVERIFY(!w<QSlider>(dock, "sliSaturation")->isEnabled());
@@ -118,7 +123,7 @@ private slots:
         int lo = 0, hi = 0;
         OrvantaGetGainMinMax(cam.handle(), &lo, &hi);
         QVERIFY(cam.gain() != hi);
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         auto* spin = w<QSpinBox>(dock, "spiGain");
         spin->setRange(0, hi + 1000);
         spin->setValue(hi + 500); // no camera yet: shown only
@@ -131,7 +136,7 @@ private slots:
     void refusedWriteLeavesTheSlider()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* spin = w<QSpinBox>(dock, "spiContrast");
         auto* slider = w<QSlider>(dock, "sliContrast");
@@ -147,7 +152,7 @@ private slots:
 
         // A page click whose write is refused does not move the slider either.
         SimCamera nowb("nowb");
-        CameraCtrl other;
+        CameraCtrl other(&nowb.session());
         other.loadConfigurationValue(nowb.handle());
         auto* hue = w<QSlider>(other, "sliHue");
         const int huePos = hue->value();
@@ -159,7 +164,7 @@ private slots:
     void slidersWriteOnPageAndReleaseOnly()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* spin = w<QSpinBox>(dock, "spiGain");
         auto* slider = w<QSlider>(dock, "sliGain");
@@ -185,7 +190,7 @@ private slots:
     void shutterStepsAndTheWriteGrid()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* shutter = w<QLongLongSpinBox>(dock, "spiShutter");
         QVERIFY(shutter->minimum() <= 755);
@@ -230,7 +235,7 @@ private slots:
     void shutterAutoAndReleaseRounding()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* shutter = w<QLongLongSpinBox>(dock, "spiShutter");
         auto* slider = w<QSlider>(dock, "sliShutter");
@@ -255,7 +260,7 @@ private slots:
     void gammaScaledAndUnscaled()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* spin = w<QDoubleSpinBox>(dock, "spiGamma");
         auto* slider = w<QSlider>(dock, "sliGamma");
@@ -294,7 +299,7 @@ private slots:
     void whiteBalanceOnceAndContinuous()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* wb = w<QComboBox>(dock, "cmbWB");
         QVERIFY(wb->isEnabled());
@@ -318,7 +323,7 @@ private slots:
     void monoFormatsDisableWhiteBalance()
     {
         SimCamera cam("mono");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         QVERIFY(!w<QComboBox>(dock, "cmbWB")->isEnabled());
         for (const char* name : {"spiRGain", "spiGGain", "spiBGain"})
@@ -335,7 +340,7 @@ private slots:
     void featureDefaultReloads()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* spin = w<QSpinBox>(dock, "spiGain");
         const int factory = cam.gain();
@@ -349,7 +354,7 @@ private slots:
     void roiDragMapsToSensorAndWritesNothing()
     {
         SimCamera cam("mono");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         dock.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dock));
@@ -390,7 +395,7 @@ private slots:
     void applyWritesTheRoiAndMaximizeRestoresIt()
     {
         SimCamera cam("mono");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         w<QSpinBox>(dock, "spiOffsetX")->setValue(64);
         w<QSpinBox>(dock, "spiOffsetY")->setValue(32);
@@ -418,7 +423,7 @@ private slots:
     void frameRateBelowOneIsIgnored()
     {
         SimCamera cam("mono");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* fps = w<QDoubleSpinBox>(dock, "spiFrameRate");
         float before = 0;
@@ -439,7 +444,7 @@ private slots:
     void extensionListsFollowOpenAndFormatChanges()
     {
         SimCamera colour("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&colour.session());
         dock.loadConfigurationValue(colour.handle());
         auto* ext = w<QComboBox>(dock, "cmbSaveExt");
         auto* format = w<QComboBox>(dock, "cbPixelFormat");
@@ -460,7 +465,7 @@ private slots:
     void triggerApplyWritesTheGroupButNotTheDelay()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* mode = w<QComboBox>(dock, "cmbTriMode");
         auto* source = w<QComboBox>(dock, "cmbTriSource");
@@ -517,7 +522,7 @@ private slots:
     void userSetsSaveLoadAndPowerOnDefault()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* sets = w<QComboBox>(dock, "cmbUserSet");
         QVERIFY(sets->count() >= 2);
@@ -547,7 +552,7 @@ private slots:
     void saveOptionsAreResetAndReadableFromAnyThread()
     {
         SimCamera cam("color");
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         QString path, ext;
         int count = 0;
@@ -584,7 +589,8 @@ private slots:
 
     void cancelledFolderDialogKeepsThePath()
     {
-        CameraCtrl dock;
+        CameraSession session;
+        CameraCtrl dock(&session);
         auto* edit = w<QLineEdit>(dock, "edSavePath");
         edit->setText(QStringLiteral("/tmp"));
         QTimer::singleShot(200, [] {
@@ -598,7 +604,8 @@ private slots:
 
     void keypadEnterIsSwallowed()
     {
-        CameraCtrl dock;
+        CameraSession session;
+        CameraCtrl dock(&session);
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier);
         QCoreApplication::sendEvent(&dock, &enter);
         QVERIFY(enter.isAccepted());

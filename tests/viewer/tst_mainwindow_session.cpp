@@ -2,7 +2,12 @@
 // camera, reset, and opening another camera while one streams.
 #include "tst_mainwindow_util.h"
 
+#include <QPushButton>
+#include <QTreeView>
+
 #include "cameractrl.h"
+#include "treemodel.h"
+#include "xmlctrl.h"
 
 using namespace mwtest;
 
@@ -85,6 +90,14 @@ private slots:
         auto w = makeWindow("mono:1");
         const QString id = sdkCameraId(0);
         w->slotOpenCamera(0);
+        // A command node's editor (the "Excute" button) is on show when the camera goes.
+        TreeModel* model = w->xmlCtrl()->model();
+        const QModelIndexList command =
+            model->match(model->index(0, 0), Qt::DisplayRole, QStringLiteral("TriggerSoftware"), 1,
+                         Qt::MatchExactly | Qt::MatchRecursive);
+        QVERIFY(!command.isEmpty());
+        emit w->xmlCtrl()->findChild<QTreeView*>()->clicked(command.first());
+        QVERIFY(!w->xmlCtrl()->findChildren<QPushButton*>().first()->isHidden());
         w->slotStartCamera();
         QTRY_VERIFY(w->receivedFrameCount() > 0);
         OrvantaSimUnplugCamera(id.toLatin1().constData());
@@ -93,6 +106,11 @@ private slots:
         QVERIFY(!w->isAcquiring());
         CHECK_STATES(*w, Session::NoCamera);
         QVERIFY(logContains(*w, QStringLiteral("close Camera[%1]").arg(id)));
+        // The window says why and keeps nothing of the camera: title, feature tree, editor.
+        QVERIFY(logContains(*w, QStringLiteral("camera %1 disconnected").arg(id)));
+        QCOMPARE(w->windowTitle(), QStringLiteral("OrvantaViewer"));
+        QVERIFY(!w->xmlCtrl()->model());
+        QVERIFY(w->xmlCtrl()->findChildren<QPushButton*>().first()->isHidden());
     }
 
     void secondCameraKeepsSessionOpen()

@@ -9,7 +9,9 @@
 #include "cameractrl.h"
 #include "roilabelview.h"
 #include "roipreviewworker.h"
-#include "tst_cameractrl_support.h"
+#include "simcamera.h"
+
+using SimCamera = simtest::Camera;
 
 // Receives the worker's pictures on the test's (GUI) thread through a queued connection, as
 // the dock does.
@@ -37,7 +39,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { initSdkWithoutCameras(); }
+    void initTestCase() { simtest::initSimulatedOnly(); }
     void cleanupTestCase() { OrvantaUninit(); }
 
     void twelveBitSamplesAreReducedInBounds()
@@ -89,7 +91,7 @@ private slots:
         QVERIFY(cam.handle());
         OSizeInfo roi{100, 200, 256, 128, 0, 0};
         QCOMPARE(OrvantaSetSizeInfo(cam.handle(), roi), int(ORVANTA_OK));
-        CameraCtrl dock;
+        CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
         auto* view = dock.findChild<RoiLabelView*>(QStringLiteral("laROI"));
         dock.show();

@@ -205,7 +205,7 @@ void TstTreeModel::emptyRootGivesEmptyTree()
 {
     SimCamera camera("mono");
     camera.clearNodes();
-    XMLCtrl dock;
+    XMLCtrl dock(&camera.session());
     dock.CreateXMLTree(camera.handle());
     QVERIFY(dock.model());
     QCOMPARE(dock.model()->rowCount(), 0);
@@ -307,7 +307,7 @@ void TstTreeModel::dockReplacesAndDropsTree()
     second.clearNodes();
     second.add("Root", QStringLiteral("OnlyCategory"), ORVANTA_NODE_CATEGORY);
 
-    XMLCtrl dock;
+    XMLCtrl dock(&first.session());
     auto* view = dock.findChild<QTreeView*>(QStringLiteral("treeXML"));
     QVERIFY(view);
     QVERIFY(!dock.model());

@@ -96,7 +96,7 @@ void TstXmlCtrl::init()
     m_camera = std::make_unique<simtest::Camera>("color");
     QVERIFY(m_camera->isOpen());
     m_handle = m_camera->handle();
-    m_dock = std::make_unique<XMLCtrl>();
+    m_dock = std::make_unique<XMLCtrl>(&m_camera->session());
     m_edit = m_dock->findChild<QLineEdit*>(QStringLiteral("edXMLValue"));
     m_combo = m_dock->findChild<QComboBox*>(QStringLiteral("cmbXMLValue"));
     m_button = m_dock->findChild<QPushButton*>(QStringLiteral("btnXMLExcute"));

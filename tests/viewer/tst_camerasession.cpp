@@ -1,0 +1,163 @@
+// The camera session without widgets, against simulated cameras: a refused start, stop and
+// counting, a vanished camera, triggered frames and trigger off, and the rate after a stall
+// and at a slow frame rate.
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "simcamera.h"
+
+namespace {
+// The fps of every rateChanged so far.
+QList<double> rates(const QSignalSpy& spy)
+{
+    QList<double> fps;
+    for (const QList<QVariant>& args : spy)
+        fps << args.at(0).toDouble();
+    return fps;
+}
+
+quint64 delivered(const char* id)
+{
+    uint64_t n = 0;
+    OrvantaSimGetDeliveredFrames(id, &n);
+    return n;
+}
+} // namespace
+
+class TestCameraSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { simtest::initSimulatedOnly(); }
+    void cleanupTestCase() { OrvantaUninit(); }
+
+    void refusedStartLeavesTheCameraOpenedNotStreaming()
+    {
+        simtest::Camera cam("mono");
+        CameraSession& s = cam.session();
+        QSignalSpy errors(&s, &CameraSession::error);
+        QSignalSpy streaming(&s, &CameraSession::streamingChanged);
+        OrvantaSimUnplugCamera(cam.id()); // the SDK now answers "device failed or vanished"
+        QVERIFY(!s.start());
+        QVERIFY(s.isOpen());
+        QVERIFY(!s.isStreaming());
+        QCOMPARE(streaming.count(), 0);
+        const QString said = errors.last().at(0).toString();
+        const QString reason = QString::fromUtf8(OrvantaStatusText(ORVANTA_ERR_DEVICE));
+        QVERIFY2(said.startsWith(QLatin1String("start stream")) && said.endsWith(reason),
+                 qPrintable(said));
+    }
+
+    void stopCountsEveryDeliveredFrameAndEndsTheDisplay()
+    {
+        simtest::Camera cam("mono");
+        CameraSession& s = cam.session();
+        QSignalSpy counts(&s, &CameraSession::frameCountChanged);
+        QSignalSpy pictures(&s, &CameraSession::frameReady);
+        const quint64 before = delivered(cam.id());
+        QVERIFY(s.start());
+        QVERIFY(s.isStreaming());
+        QTRY_VERIFY_WITH_TIMEOUT(s.frameCount() >= 10 && pictures.count() >= 2, 10000);
+        s.stop();
+        QVERIFY(!s.isAcquiring());
+        QCOMPARE(s.frameCount(), delivered(cam.id()) - before);
+        QCOMPARE(counts.last().at(0).toULongLong(), s.frameCount()); // the final count is shown
+        const int shown = pictures.count();
+        QTest::qWait(100);
+        QCOMPARE(pictures.count(), shown);
+        QVERIFY(s.isOpen());
+    }
+
+    void vanishedCameraClosesAtOnceWithItsReason()
+    {
+        simtest::Camera cam("mono");
+        CameraSession& s = cam.session();
+        QSignalSpy closed(&s, &CameraSession::closed);
+        QSignalSpy streaming(&s, &CameraSession::streamingChanged);
+        QVERIFY(s.start());
+        QTRY_VERIFY_WITH_TIMEOUT(s.frameCount() > 0, 10000);
+        OrvantaSimUnplugCamera(cam.id());
+        QElapsedTimer clock;
+        clock.start();
+        s.closeVanished();
+        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!s.isOpen());
+        QVERIFY(!s.isAcquiring());
+        QVERIFY(s.cameraId().isEmpty());
+        QCOMPARE(streaming.last().at(0).toBool(), false);
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(closed.at(0).at(0).toString(),
+                 QStringLiteral("camera %1 disconnected").arg(QLatin1String(cam.id())));
+        s.waitForIdle();
+    }
+
+    void triggeredFramesCountAndTriggerOffResumesTheStream()
+    {
+        simtest::Camera cam("mono");
+        CameraSession& s = cam.session();
+        QCOMPARE(OrvantaSetTriggerEnable(cam.handle(), true), int(ORVANTA_OK));
+        QVERIFY(s.start());
+        QTest::qWait(200);
+        QCOMPARE(s.frameCount(), quint64(0));
+        for (quint64 n = 1; n <= 3; ++n) {
+            QCOMPARE(OrvantaRunSoftwareTrigger(cam.handle()), int(ORVANTA_OK));
+            QTRY_COMPARE_WITH_TIMEOUT(s.frameCount(), n, 5000);
+        }
+        // Trigger off while streaming: the camera runs free again, with no trigger needed.
+        QCOMPARE(OrvantaSetTriggerEnable(cam.handle(), false), int(ORVANTA_OK));
+        QTRY_VERIFY_WITH_TIMEOUT(s.frameCount() >= 10, 5000);
+        s.stop();
+    }
+
+    void rateFallsToZeroWhenFramesStopAndComesBack()
+    {
+        simtest::Camera cam("mono");
+        CameraSession& s = cam.session();
+        QCOMPARE(OrvantaSetFrameRate(cam.handle(), 30), int(ORVANTA_OK));
+        QSignalSpy rate(&s, &CameraSession::rateChanged);
+        QVERIFY(s.start());
+        QTRY_VERIFY_WITH_TIMEOUT(!rate.isEmpty(), 5000);
+        QVERIFY2(qAbs(rate.last().at(0).toDouble() - 30) < 5,
+                 qPrintable(QString::number(rate.last().at(0).toDouble())));
+
+        OrvantaSimSetDelivering(cam.id(), 0); // a stalled stream
+        QElapsedTimer stalled;
+        stalled.start();
+        rate.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!rate.isEmpty(), 3000);
+        QCOMPARE(rates(rate), QList<double>{0.0});
+        QVERIFY2(stalled.elapsed() >= 900, qPrintable(QString::number(stalled.elapsed())));
+        QTest::qWait(400);
+        QCOMPARE(rates(rate), QList<double>{0.0}); // and stays so
+
+        OrvantaSimSetDelivering(cam.id(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(rate.count() == 2, 3000);
+        // The first rate after the stall counts only the frames after it.
+        QVERIFY2(qAbs(rate.last().at(0).toDouble() - 30) < 5,
+                 qPrintable(QString::number(rate.last().at(0).toDouble())));
+        s.stop();
+    }
+
+    void slowStreamShowsItsRateWithinASecondOfItsFirstFrames()
+    {
+        simtest::Camera cam("mono");
+        CameraSession& s = cam.session();
+        QCOMPARE(OrvantaSetFrameRate(cam.handle(), 2), int(ORVANTA_OK));
+        QSignalSpy rate(&s, &CameraSession::rateChanged);
+        QVERIFY(s.start());
+        QTRY_VERIFY_WITH_TIMEOUT(s.frameCount() > 0, 5000);
+        QElapsedTimer sinceFirstFrame;
+        sinceFirstFrame.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!rate.isEmpty(), 3000);
+        QVERIFY2(sinceFirstFrame.elapsed() < 1300,
+                 qPrintable(QString::number(sinceFirstFrame.elapsed())));
+        QVERIFY2(qAbs(rate.first().at(0).toDouble() - 2) < 0.3,
+                 qPrintable(QString::number(rate.first().at(0).toDouble())));
+        s.stop();
+    }
+};
+
+QTEST_MAIN(TestCameraSession)
+#include "tst_camerasession.moc"

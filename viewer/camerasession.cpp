@@ -1,0 +1,461 @@
+#include "camerasession.h"
+
+#include <QImage>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <pthread.h>
+
+#include "framesaver.h"
+
+namespace {
+constexpr std::chrono::microseconds kDisplayPeriod(33000);
+constexpr int kGrabTimeoutMs = 1500;
+constexpr int kStallCheckMs = 200;
+
+// The SDK callbacks carry no context: they reach the streaming session through this pointer,
+// read and changed under the mutex, so a session detached from it is never touched again.
+std::mutex g_routeMutex;
+CameraSession* g_routed = nullptr;
+
+int64_t monotonicMicros()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// An image over a frame's display plane, rows packed (no copy).
+QImage imageOver(const unsigned char* pixels, int width, int height, bool colour)
+{
+    return colour ? QImage(pixels, width, height, width * 3, QImage::Format_RGB888)
+                  : QImage(pixels, width, height, width, QImage::Format_Grayscale8);
+}
+
+QString statusText(int status)
+{
+    return QString::fromUtf8(OrvantaStatusText(status));
+}
+} // namespace
+
+CameraSession::CameraSession(QObject* parent)
+    : QObject(parent), m_saver(new FrameSaver([this](const QString& line) { postError(line); }))
+{
+    m_countRefresh.setSingleShot(true);
+    m_countRefresh.setInterval(int(kDisplayPeriod.count() / 1000));
+    connect(&m_countRefresh, &QTimer::timeout, this,
+            [this] { emit frameCountChanged(m_frameCount); });
+    m_stallCheck.setInterval(kStallCheckMs);
+    connect(&m_stallCheck, &QTimer::timeout, this, &CameraSession::checkForStall);
+    m_grabTimeout.setSingleShot(true);
+    m_grabTimeout.setInterval(kGrabTimeoutMs);
+    connect(&m_grabTimeout, &QTimer::timeout, this, &CameraSession::finishGrab);
+    m_closers.setMaxThreadCount(1);
+}
+
+CameraSession::~CameraSession()
+{
+    close();
+    waitForIdle();
+}
+
+bool CameraSession::check(int status, const QString& what)
+{
+    if (status == ORVANTA_OK) {
+        return true;
+    }
+    emit error(QStringLiteral("%1: %2").arg(what, statusText(status)));
+    return false;
+}
+
+// Any thread: the error signal goes out on the session's thread.
+void CameraSession::postError(const QString& text)
+{
+    QMetaObject::invokeMethod(
+        this, [this, text] { emit error(text); }, Qt::QueuedConnection);
+}
+
+void CameraSession::route(CameraSession* session)
+{
+    std::lock_guard<std::mutex> lock(g_routeMutex);
+    g_routed = session;
+}
+
+// ---- Open and close ---------------------------------------------------------------------------
+
+bool CameraSession::open(const QString& id)
+{
+    close();
+    const QByteArray latin = id.toLatin1();
+    OrvantaHandle handle = nullptr;
+    if (!check(OrvantaOpenCamera(latin.constData(), &handle),
+               QStringLiteral("open camera %1").arg(id))) {
+        return false;
+    }
+    m_handle = handle;
+    m_cameraId = id;
+    m_size = OSizeInfo{};
+    check(OrvantaGetSizeInfo(m_handle, &m_size), QStringLiteral("read the image size"));
+    emit opened(id, QSize(m_size.width, m_size.height));
+    return true;
+}
+
+void CameraSession::close()
+{
+    if (!m_handle) {
+        return;
+    }
+    stop();
+    check(OrvantaCloseCamera(m_handle), QStringLiteral("close camera %1").arg(m_cameraId));
+    m_handle = nullptr;
+    // The camera ID stays readable while the closed signal is handled.
+    emit closed(QString());
+    m_cameraId.clear();
+}
+
+void CameraSession::closeVanished()
+{
+    if (!m_handle) {
+        return;
+    }
+    // Nothing here waits for the camera: the callback is detached and the display thread,
+    // which only reads frames already delivered, ends within a display period.
+    route(nullptr);
+    const bool wasAcquiring = isAcquiring();
+    endAcquisition();
+    const OrvantaHandle dead = m_handle;
+    m_handle = nullptr;
+    QtConcurrent::run(&m_closers, [dead] {
+        // A vanished camera answers these with errors (or after its timeouts): nothing to
+        // report beyond the disconnection itself.
+        (void)OrvantaStopAcquisition(dead);
+        (void)OrvantaCloseCamera(dead);
+    });
+    if (wasAcquiring) {
+        emit frameCountChanged(m_frameCount);
+        emit streamingChanged(false);
+    }
+    emit closed(QStringLiteral("camera %1 disconnected").arg(m_cameraId));
+    m_cameraId.clear();
+}
+
+void CameraSession::waitForSaves()
+{
+    m_saver->waitForIdle();
+}
+
+void CameraSession::waitForIdle()
+{
+    m_closers.waitForDone();
+    waitForSaves();
+}
+
+// ---- Display format: how frames of the current pixel format are shown --------------------------
+
+DisplayFormat CameraSession::readDisplayFormat()
+{
+    DisplayFormat format;
+    OCameraInfo info = {};
+    if (check(OrvantaGetCamInfo(m_handle, &info), QStringLiteral("read the camera information"))) {
+        format.pixelFormat = info.pixelFormat;
+    }
+    check(OrvantaGetSizeInfo(m_handle, &m_size), QStringLiteral("read the image size"));
+    char name[ORVANTA_TEXT_SIZE] = {};
+    check(OrvantaGetPixelFormatStr(m_handle, name), QStringLiteral("read the pixel format"));
+    const QString text = QString::fromUtf8(name);
+    format.colour = !text.contains(QLatin1String("Mono"));
+    const bool demosaic = format.colour && text.contains(QLatin1String("Bayer"));
+    check(OrvantaSetBayerConversion(m_handle, demosaic),
+          QStringLiteral("set the Bayer conversion"));
+    return format;
+}
+
+// ---- Live stream -------------------------------------------------------------------------------
+
+bool CameraSession::start()
+{
+    if (!m_handle || isAcquiring()) {
+        return false;
+    }
+    m_format = readDisplayFormat();
+    float fps = 0;
+    // Without a frame rate (a camera lacking the feature) a second counts as a stall.
+    const bool rateKnown = OrvantaGetFrameRate(m_handle, &fps) == ORVANTA_OK && fps > 0;
+    m_stallMicros =
+        std::max<int64_t>(RateWindow::kWindowMicros, rateKnown ? int64_t(3e6 / double(fps)) : 0);
+    m_rateWindow.reset();
+    m_rateWindow.setPauseLimit(m_stallMicros);
+    m_frameCount = 0;
+    m_frames.clear();
+    m_lastFrameMicros = monotonicMicros();
+    m_rateShown = false;
+    ++m_stream;
+
+    route(this);
+    if (!check(OrvantaStartAcquisition(m_handle, &CameraSession::onStreamFrame),
+               QStringLiteral("start stream Camera[%1]").arg(m_cameraId))) {
+        route(nullptr);
+        return false;
+    }
+    m_streaming = true;
+    m_displayThread = std::thread(&CameraSession::displayLoop, this);
+    m_stallCheck.start();
+    emit frameCountChanged(0);
+    emit streamingChanged(true);
+    emit logLine(QStringLiteral("start stream Camera[%1]").arg(m_cameraId));
+    return true;
+}
+
+void CameraSession::stop()
+{
+    if (!isAcquiring()) {
+        return;
+    }
+    const bool grab = m_grabbing;
+    endAcquisition();
+    // After this returns no callback runs: every frame it delivered has been counted.
+    check(OrvantaStopAcquisition(m_handle), QStringLiteral("stop acquisition"));
+    route(nullptr);
+    m_frames.clear();
+    if (grab) {
+        restoreContinuousMode();
+    }
+    emit frameCountChanged(m_frameCount);
+    emit streamingChanged(false);
+    emit logLine(QStringLiteral("stop steam Camera[%1]").arg(m_cameraId));
+}
+
+// Ends the session's side of an acquisition: flags, timers and the display thread.
+void CameraSession::endAcquisition()
+{
+    ++m_stream;
+    m_streaming = false;
+    m_grabbing = false;
+    m_stallCheck.stop();
+    m_grabTimeout.stop();
+    m_countRefresh.stop();
+    if (m_displayThread.joinable()) {
+        m_displayThread.join();
+    }
+}
+
+void CameraSession::onStreamFrame(OImageFrame* frame)
+{
+    std::lock_guard<std::mutex> lock(g_routeMutex);
+    CameraSession* s = g_routed;
+    if (!s || !frame) {
+        return;
+    }
+    const int64_t now = monotonicMicros();
+    s->m_lastFrameMicros = now;
+    RateWindow::Rate rate;
+    if (s->m_rateWindow.addFrame(frame->width, frame->height, frame->bitsPerPixel, now, &rate)) {
+        const unsigned stream = s->m_stream;
+        QMetaObject::invokeMethod(
+            s, [s, rate, stream] { s->publishRate(rate.fps, rate.megabytesPerSecond, stream); },
+            Qt::QueuedConnection);
+    }
+    s->countFrame();
+    s->m_frames.push(frame);
+}
+
+// Callback thread: counts a frame. One count update is in flight at a time: at thousands of
+// frames a second the session thread would otherwise fall behind; it shows the newest count.
+void CameraSession::countFrame()
+{
+    ++m_frameCount;
+    if (!m_countPending.exchange(true)) {
+        QMetaObject::invokeMethod(this, &CameraSession::publishCount, Qt::QueuedConnection);
+    }
+}
+
+void CameraSession::publishCount()
+{
+    m_countPending = false;
+    if (!m_countRefresh.isActive()) {
+        emit frameCountChanged(m_frameCount);
+        m_countRefresh.start(); // its timeout shows the frames counted meanwhile
+    }
+}
+
+void CameraSession::resetFrameCount()
+{
+    m_frameCount = 0;
+    emit frameCountChanged(0);
+}
+
+void CameraSession::publishRate(double fps, double megabytesPerSecond, unsigned stream)
+{
+    // A rate computed just before a stop belongs to a stream that is over.
+    if (!m_streaming || stream != m_stream) {
+        return;
+    }
+    m_rateShown = fps > 0;
+    emit rateChanged(fps, megabytesPerSecond);
+}
+
+void CameraSession::checkForStall()
+{
+    if (m_rateShown && monotonicMicros() - m_lastFrameMicros > m_stallMicros) {
+        m_rateShown = false; // until frames come back and fill a new window
+        emit rateChanged(0, 0);
+    }
+}
+
+void CameraSession::displayLoop()
+{
+    pthread_setname_np(pthread_self(), "orv-display");
+    CopiedFrame copy;
+    copy.picture.resize(size_t(std::max(0, m_size.width)) * size_t(std::max(0, m_size.height)) * 3);
+    const DisplayFormat format = m_format;
+    auto nextDisplay = std::chrono::steady_clock::now();
+    quint64 savesSkipped = 0;
+
+    while (m_streaming) {
+        FrameRef ref;
+        if (!m_frames.takeNewest(&ref)) {
+            std::this_thread::sleep_for(kDisplayPeriod);
+            continue;
+        }
+        const bool save = m_save;
+        SaveOptions::Values options;
+        auto extra = CopiedFrame::Extra::None;
+        if (save) {
+            options = m_saveOptions.get();
+            if (options.extension.contains(QLatin1String("RAW"))) {
+                extra = CopiedFrame::Extra::Raw;
+            } else if (options.extension.contains(QLatin1String("RGB"))) {
+                extra = CopiedFrame::Extra::Rgb;
+            }
+        }
+        if (!copyPinnedFrame(ref, format.colour, format.pixelFormat, extra, &copy)) {
+            continue; // buffers reused meanwhile: never show a torn frame
+        }
+        const QImage image = imageOver(copy.picture.data(), copy.width, copy.height, copy.colour);
+        if (save) {
+            saveFrame(image, copy, extra, options, &savesSkipped);
+        }
+        if (m_tap) {
+            m_tap(image);
+        }
+        emit frameReady(QPixmap::fromImage(image));
+        // At most one frame per display period, measured from the last display.
+        nextDisplay = std::max(nextDisplay + kDisplayPeriod, std::chrono::steady_clock::now());
+        std::this_thread::sleep_until(nextDisplay);
+    }
+}
+
+// Display thread: hands the displayed frame to the saver.
+void CameraSession::saveFrame(const QImage& image, const CopiedFrame& copy,
+                              CopiedFrame::Extra extra, const SaveOptions::Values& options,
+                              quint64* skipped)
+{
+    SaveJob job;
+    job.path = options.path;
+    job.extension = options.extension;
+    job.cameraId = m_cameraId; // not changed while the display thread runs
+    job.width = copy.width;
+    job.height = copy.height;
+    if (extra == CopiedFrame::Extra::None) {
+        job.picture = image.copy();
+    } else {
+        job.data =
+            QByteArray(reinterpret_cast<const char*>(copy.extra.data()), int(copy.extra.size()));
+    }
+    if (!m_saver->trySubmit(job)) {
+        // Saving is slower than the display: this frame is not saved ("Once" keeps trying with
+        // the next one). Said once per stream, not for every frame.
+        if (!(*skipped)++) {
+            postError(QStringLiteral("save is slower than the display: frames are skipped"));
+        }
+    } else if (options.count != -1) {
+        m_save = false;
+        QMetaObject::invokeMethod(this, &CameraSession::savingStopped, Qt::QueuedConnection);
+    }
+}
+
+void CameraSession::setSaving(bool on)
+{
+    m_save = on;
+}
+
+void CameraSession::setFrameTap(FrameTap tap)
+{
+    Q_ASSERT(!isAcquiring()); // the display thread reads it without a lock
+    m_tap = std::move(tap);
+}
+
+// ---- Single grab -------------------------------------------------------------------------------
+
+bool CameraSession::grabOne()
+{
+    if (!m_handle || isAcquiring()) {
+        return false;
+    }
+    check(OrvantaSetNodeEnum(m_handle, "AcquisitionMode", "SingleFrame"),
+          QStringLiteral("set AcquisitionMode to SingleFrame"));
+    m_format = readDisplayFormat();
+    m_frameCount = 0;
+    m_grabDone = false;
+    ++m_stream;
+    route(this);
+    if (!check(OrvantaStartAcquisition(m_handle, &CameraSession::onGrabFrame),
+               QStringLiteral("start single grab Camera[%1]").arg(m_cameraId))) {
+        route(nullptr);
+        restoreContinuousMode();
+        return false;
+    }
+    m_grabbing = true;
+    m_grabTimeout.start();
+    emit frameCountChanged(0);
+    emit streamingChanged(true);
+    return true;
+}
+
+void CameraSession::onGrabFrame(OImageFrame* frame)
+{
+    std::lock_guard<std::mutex> lock(g_routeMutex);
+    CameraSession* s = g_routed;
+    if (!s || !frame) {
+        return;
+    }
+    const DisplayPlane plane =
+        displayPlaneFor(s->m_format.colour, s->m_format.pixelFormat, frame->bitsPerPixel);
+    const unsigned char* pixels = plane == DisplayPlane::Rgb     ? frame->rgbData
+                                  : plane == DisplayPlane::Mono8 ? frame->mono8Data
+                                                                 : frame->rawData;
+    if (pixels) {
+        // The frame's buffers are valid during the callback: the pixmap is made now.
+        const QImage image =
+            imageOver(pixels, int(frame->width), int(frame->height), plane == DisplayPlane::Rgb);
+        if (s->m_tap) {
+            s->m_tap(image);
+        }
+        emit s->frameReady(QPixmap::fromImage(image));
+    }
+    s->countFrame();
+    if (!s->m_grabDone.exchange(true)) {
+        QMetaObject::invokeMethod(s, &CameraSession::finishGrab, Qt::QueuedConnection);
+    }
+}
+
+void CameraSession::finishGrab()
+{
+    if (!m_grabbing) {
+        return; // stopped meanwhile
+    }
+    endAcquisition();
+    check(OrvantaStopAcquisition(m_handle), QStringLiteral("stop single grab"));
+    route(nullptr);
+    restoreContinuousMode();
+    emit frameCountChanged(m_frameCount);
+    emit streamingChanged(false);
+}
+
+void CameraSession::restoreContinuousMode()
+{
+    // Also after a Stop during a single grab: the camera must not stay in single-frame mode.
+    check(OrvantaSetNodeEnum(m_handle, "AcquisitionMode", "Continuous"),
+          QStringLiteral("set AcquisitionMode to Continuous"));
+}
