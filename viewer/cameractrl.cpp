@@ -861,6 +861,11 @@ void CameraCtrl::DeleteGrabThread()
     m_preview->stop();
 }
 
+void CameraCtrl::StopGrabThreadSoon()
+{
+    m_preview->requestStop();
+}
+
 void CameraCtrl::publishPreviewSource()
 {
     m_preview->setSource(m_hCamera, m_sizeInfo, ui->cbPixelFormat->currentText());

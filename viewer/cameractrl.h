@@ -43,9 +43,12 @@ public:
     void getSaveOpt(QString* path, QString* ext, int* count) const;
     void loadSaveOpt();
 
-    // Start / stop the ROI preview worker. DeleteGrabThread returns within about a second.
+    // Start / stop the ROI preview worker. DeleteGrabThread returns within about a second;
+    // StopGrabThreadSoon returns at once (for a camera that went away, whose grab may hang
+    // until its timeout) and the worker ends by itself.
     void CreateGrabThread();
     void DeleteGrabThread();
+    void StopGrabThreadSoon();
 
 public slots:
     void loadFeatureValue(bool bUpdate = false);

@@ -266,7 +266,7 @@ void MainWindow::applyDiscovery(int count, const QStringList& ids)
             qDebug() << "camera still present:" << openId << ids;
         } else {
             // The camera is gone: the window lets go at once, the dead camera closes behind.
-            releaseDocks();
+            releaseDocks(false);
             m_xmlCtrl->HideShowXMLCtrl(XMLCtrl::EditorMode::None, true); // nothing of it stays
             m_session->closeVanished();
         }
@@ -278,7 +278,7 @@ void MainWindow::slotOpenCamera(int idx)
 {
     if (m_session->isOpen()) {
         // The stream ends (display thread joined) before its camera goes away.
-        releaseDocks();
+        releaseDocks(true);
         m_session->close();
         if (idx == -1) {
             return;
@@ -326,20 +326,24 @@ void MainWindow::showOpenedCamera()
     }
 }
 
-// The docks let go of the camera before the session closes it.
-void MainWindow::releaseDocks()
+// The docks let go of the camera before the session closes it; a camera that went away is
+// not waited for.
+void MainWindow::releaseDocks(bool waitForPreview)
 {
     m_xmlCtrl->DeleteXMLTree();
     delete m_accessRegister;
     m_accessRegister = nullptr;
     m_cameraCtrl->hide();
-    m_cameraCtrl->DeleteGrabThread();
+    if (waitForPreview)
+        m_cameraCtrl->DeleteGrabThread();
+    else
+        m_cameraCtrl->StopGrabThreadSoon();
 }
 
 void MainWindow::slotCloseCamera()
 {
     if (m_session->isOpen()) {
-        releaseDocks();
+        releaseDocks(true);
         m_session->close(); // onSessionClosed follows
         return;
     }

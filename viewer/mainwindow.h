@@ -113,7 +113,7 @@ private:
     void showOpenedCamera();
     void onStreamingChanged(bool on);
     void onSessionClosed(const QString& reason);
-    void releaseDocks();
+    void releaseDocks(bool waitForPreview);
     void applyDiscovery(int count, const QStringList& ids);
     void showRate(double fps, double megabytesPerSecond);
 

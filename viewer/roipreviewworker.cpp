@@ -72,21 +72,28 @@ RoiPreviewWorker::Source RoiPreviewWorker::currentSource() const
 
 void RoiPreviewWorker::start()
 {
-    if (m_thread.joinable())
+    if (m_thread.joinable() && !m_stop)
         return;
+    if (m_thread.joinable())
+        m_thread.join(); // asked to stop before: it ends within its grab timeout
     m_stop = false;
     m_thread = std::thread(&RoiPreviewWorker::run, this);
 }
 
 void RoiPreviewWorker::stop()
 {
+    requestStop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void RoiPreviewWorker::requestStop()
+{
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
     }
     m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
 }
 
 bool RoiPreviewWorker::waitForStop(int milliseconds)

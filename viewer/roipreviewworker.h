@@ -41,8 +41,11 @@ public:
     void setViewSize(QSize size);
 
     // start() does nothing while running; stop() wakes the worker and joins it.
+    // requestStop() only asks: a grab in progress (up to its timeout on a camera that went
+    // away) ends on the worker's own time, and the next start() or stop() joins it.
     void start();
     void stop();
+    void requestStop();
     bool isRunning() const { return m_thread.joinable(); }
 
 signals:

@@ -8,6 +8,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "PeerProcess.h"
 #include "TestnetGuard.h"
 #include "cameractrl.h"
@@ -34,6 +38,41 @@ QListWidget* listWidget(MainWindow& w)
 {
     return w.cameraList()->findChild<QListWidget*>();
 }
+
+// Posts an event to the GUI thread every 20 ms from a thread of its own and keeps the longest
+// time one waited there before it was handled.
+class GuiLatencyProbe
+{
+public:
+    GuiLatencyProbe()
+    {
+        m_thread = std::thread([longest = m_longest, stop = m_stop] {
+            QElapsedTimer clock;
+            clock.start();
+            while (!*stop) {
+                const qint64 posted = clock.elapsed();
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [longest, clock, posted] {
+                        *longest = qMax<qint64>(*longest, clock.elapsed() - posted);
+                    },
+                    Qt::QueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    ~GuiLatencyProbe()
+    {
+        *m_stop = true;
+        m_thread.join();
+    }
+    qint64 longestMs() const { return *m_longest; }
+
+private:
+    std::shared_ptr<std::atomic<qint64>> m_longest = std::make_shared<std::atomic<qint64>>(0);
+    std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
+    std::thread m_thread;
+};
 } // namespace
 
 class TestMainWindowAravis : public QObject
@@ -206,12 +245,18 @@ private slots:
         openListedCamera();
         const QString id = m_window->cameraId();
         streamUntilCounted(3);
-        m_camera.reset(); // the camera process ends: unplugged
+        GuiLatencyProbe probe;
+        m_camera.reset(); // the camera process ends mid-stream: unplugged
         // No help from the test: the window's own discovery timer notices the loss.
         QTRY_VERIFY_WITH_TIMEOUT(!m_window->cameraHandle(), 60000);
         QVERIFY(!m_window->isAcquiring());
         CHECK_STATES(*m_window, Session::NoCamera);
+        QVERIFY(logContains(*m_window, QStringLiteral("camera %1 disconnected").arg(id)));
         QVERIFY(logContains(*m_window, QStringLiteral("close Camera[%1]").arg(id)));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("OrvantaViewer"));
+        // The dead camera's stop and close go on behind the window, which keeps answering.
+        QTest::qWait(1500);
+        QVERIFY2(probe.longestMs() < 100, qPrintable(QString::number(probe.longestMs())));
         QTRY_COMPARE_WITH_TIMEOUT(listWidget(*m_window)->count(), 0, 30000);
         QCOMPARE(label(*m_window, "laRate"), kStopText);
     }
