@@ -44,8 +44,10 @@ CameraSession::CameraSession(QObject* parent)
 {
     m_countRefresh.setSingleShot(true);
     m_countRefresh.setInterval(int(kDisplayPeriod.count() / 1000));
-    connect(&m_countRefresh, &QTimer::timeout, this,
-            [this] { emit frameCountChanged(m_frameCount); });
+    connect(&m_countRefresh, &QTimer::timeout, this, [this] {
+        m_countPending = false; // the callback may post again
+        emit frameCountChanged(m_frameCount);
+    });
     m_stallCheck.setInterval(kStallCheckMs);
     connect(&m_stallCheck, &QTimer::timeout, this, &CameraSession::checkForStall);
     m_grabTimeout.setSingleShot(true);
@@ -187,6 +189,7 @@ bool CameraSession::start()
     m_rateWindow.reset();
     m_rateWindow.setPauseLimit(m_stallMicros);
     m_frameCount = 0;
+    m_countPending = false;
     m_frames.clear();
     m_lastFrameMicros = monotonicMicros();
     m_rateShown = false;
@@ -260,8 +263,9 @@ void CameraSession::onStreamFrame(OImageFrame* frame)
     s->m_frames.push(frame);
 }
 
-// Callback thread: counts a frame. One count update is in flight at a time: at thousands of
-// frames a second the session thread would otherwise fall behind; it shows the newest count.
+// Callback thread: counts a frame. One count update is posted per display period at most: at
+// thousands of frames a second the session thread would otherwise fall behind; it shows the
+// newest count.
 void CameraSession::countFrame()
 {
     ++m_frameCount;
@@ -272,7 +276,6 @@ void CameraSession::countFrame()
 
 void CameraSession::publishCount()
 {
-    m_countPending = false;
     if (!m_countRefresh.isActive()) {
         emit frameCountChanged(m_frameCount);
         m_countRefresh.start(); // its timeout shows the frames counted meanwhile
@@ -397,6 +400,7 @@ bool CameraSession::grabOne()
           QStringLiteral("set AcquisitionMode to SingleFrame"));
     m_format = readDisplayFormat();
     m_frameCount = 0;
+    m_countPending = false;
     m_grabDone = false;
     ++m_stream;
     route(this);

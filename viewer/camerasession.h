@@ -153,7 +153,7 @@ private:
 
     RateWindow m_rateWindow; // SDK callback thread only, reset while no callback runs
     std::atomic<quint64> m_frameCount{0};
-    std::atomic<bool> m_countPending{false}; // a count update is queued to the session thread
+    std::atomic<bool> m_countPending{false}; // a count update is queued or scheduled
     std::atomic<int64_t> m_lastFrameMicros{0};
     int64_t m_stallMicros = RateWindow::kWindowMicros;
     bool m_rateShown = false; // a rate above zero is on show
