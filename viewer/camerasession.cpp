@@ -188,23 +188,16 @@ bool CameraSession::start()
         std::max<int64_t>(RateWindow::kWindowMicros, rateKnown ? int64_t(3e6 / double(fps)) : 0);
     m_rateWindow.reset();
     m_rateWindow.setPauseLimit(m_stallMicros);
-    m_frameCount = 0;
-    m_countPending = false;
     m_frames.clear();
     m_lastFrameMicros = monotonicMicros();
     m_rateShown = false;
-    ++m_stream;
-
-    route(this);
-    if (!check(OrvantaStartAcquisition(m_handle, &CameraSession::onStreamFrame),
-               QStringLiteral("start stream Camera[%1]").arg(m_cameraId))) {
-        route(nullptr);
+    if (!startAcquisition(&CameraSession::onStreamFrame, QStringLiteral("start stream"))) {
         return false;
     }
     m_streaming = true;
     m_displayThread = std::thread(&CameraSession::displayLoop, this);
     m_stallCheck.start();
-    emit frameCountChanged(0);
+    emit frameCountChanged(m_frameCount); // 0, or the first frames already counted
     emit streamingChanged(true);
     emit logLine(QStringLiteral("start stream Camera[%1]").arg(m_cameraId));
     return true;
@@ -215,6 +208,28 @@ void CameraSession::stop()
     if (!isAcquiring()) {
         return;
     }
+    stopAcquisition();
+    emit logLine(QStringLiteral("stop steam Camera[%1]").arg(m_cameraId));
+}
+
+// Starts the SDK's acquisition with its callbacks routed to this session; false, with the
+// reason, when the SDK refuses.
+bool CameraSession::startAcquisition(OrvantaFrameCallback callback, const QString& what)
+{
+    m_frameCount = 0;
+    m_countPending = false;
+    ++m_stream;
+    route(this);
+    if (check(OrvantaStartAcquisition(m_handle, callback),
+              QStringLiteral("%1 Camera[%2]").arg(what, m_cameraId))) {
+        return true;
+    }
+    route(nullptr);
+    return false;
+}
+
+void CameraSession::stopAcquisition()
+{
     const bool grab = m_grabbing;
     endAcquisition();
     // After this returns no callback runs: every frame it delivered has been counted.
@@ -226,7 +241,6 @@ void CameraSession::stop()
     }
     emit frameCountChanged(m_frameCount);
     emit streamingChanged(false);
-    emit logLine(QStringLiteral("stop steam Camera[%1]").arg(m_cameraId));
 }
 
 // Ends the session's side of an acquisition: flags, timers and the display thread.
@@ -399,20 +413,14 @@ bool CameraSession::grabOne()
     check(OrvantaSetNodeEnum(m_handle, "AcquisitionMode", "SingleFrame"),
           QStringLiteral("set AcquisitionMode to SingleFrame"));
     m_format = readDisplayFormat();
-    m_frameCount = 0;
-    m_countPending = false;
     m_grabDone = false;
-    ++m_stream;
-    route(this);
-    if (!check(OrvantaStartAcquisition(m_handle, &CameraSession::onGrabFrame),
-               QStringLiteral("start single grab Camera[%1]").arg(m_cameraId))) {
-        route(nullptr);
+    if (!startAcquisition(&CameraSession::onGrabFrame, QStringLiteral("start single grab"))) {
         restoreContinuousMode();
         return false;
     }
     m_grabbing = true;
     m_grabTimeout.start();
-    emit frameCountChanged(0);
+    emit frameCountChanged(m_frameCount); // 0, or the first frames already counted
     emit streamingChanged(true);
     return true;
 }
@@ -446,15 +454,9 @@ void CameraSession::onGrabFrame(OImageFrame* frame)
 
 void CameraSession::finishGrab()
 {
-    if (!m_grabbing) {
-        return; // stopped meanwhile
+    if (m_grabbing) { // not stopped meanwhile
+        stopAcquisition();
     }
-    endAcquisition();
-    check(OrvantaStopAcquisition(m_handle), QStringLiteral("stop single grab"));
-    route(nullptr);
-    restoreContinuousMode();
-    emit frameCountChanged(m_frameCount);
-    emit streamingChanged(false);
 }
 
 void CameraSession::restoreContinuousMode()

@@ -127,6 +127,8 @@ private:
     void postError(const QString& text);
 
     DisplayFormat readDisplayFormat();
+    bool startAcquisition(OrvantaFrameCallback callback, const QString& what);
+    void stopAcquisition();
     void endAcquisition();
     void displayLoop();
     void saveFrame(const QImage& image, const CopiedFrame& copy, CopiedFrame::Extra extra,
