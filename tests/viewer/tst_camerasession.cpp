@@ -82,7 +82,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         s.closeVanished();
-        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        // Generous: nothing here waits for the camera (the fake-camera test holds 100 ms).
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!s.isOpen());
         QVERIFY(!s.isAcquiring());
         QVERIFY(s.cameraId().isEmpty());
@@ -133,10 +134,10 @@ private slots:
         QCOMPARE(rates(rate), QList<double>{0.0}); // and stays so
 
         OrvantaSimSetDelivering(cam.id(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(rate.count() == 2, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rate.count() >= 2, 3000);
         // The first rate after the stall counts only the frames after it.
-        QVERIFY2(qAbs(rate.last().at(0).toDouble() - 30) < 5,
-                 qPrintable(QString::number(rate.last().at(0).toDouble())));
+        QVERIFY2(qAbs(rate.at(1).at(0).toDouble() - 30) < 5,
+                 qPrintable(QString::number(rate.at(1).at(0).toDouble())));
         s.stop();
     }
 

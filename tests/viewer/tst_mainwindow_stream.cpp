@@ -79,13 +79,10 @@ private slots:
         QCOMPARE(label(*w, "laRate"), kStopText);
 
         w->slotStartCamera();
-        QTRY_VERIFY(w->receivedFrameCount() >= 3);
-        QCoreApplication::processEvents();
-        if (w->receivedFrameCount() < 31) {
-            QCOMPARE(label(*w, "laRate"), kStopText);
-        }
+        QCOMPARE(label(*w, "laRate"), kStopText); // nothing of the old stream's rate
+        // The new window needs frames of its own: at least two, about a second's worth.
         QTRY_VERIFY_WITH_TIMEOUT(parseRate(label(*w, "laRate"), &fps, &mbps), 15000);
-        QVERIFY(w->receivedFrameCount() >= 31);
+        QVERIFY(w->receivedFrameCount() >= 2);
         w->slotStopCamera();
     }
 
