@@ -1,7 +1,6 @@
 #include "camerasession.h"
 
 #include <QImage>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <chrono>
@@ -53,7 +52,6 @@ CameraSession::CameraSession(QObject* parent)
     m_grabTimeout.setSingleShot(true);
     m_grabTimeout.setInterval(kGrabTimeoutMs);
     connect(&m_grabTimeout, &QTimer::timeout, this, &CameraSession::finishGrab);
-    m_closers.setMaxThreadCount(1);
 }
 
 CameraSession::~CameraSession()
@@ -128,7 +126,7 @@ void CameraSession::closeVanished()
     endAcquisition();
     const OrvantaHandle dead = m_handle;
     m_handle = nullptr;
-    QtConcurrent::run(&m_closers, [dead] {
+    m_closers.emplace_back([dead] {
         // A vanished camera answers these with errors (or after its timeouts): nothing to
         // report beyond the disconnection itself.
         (void)OrvantaStopAcquisition(dead);
@@ -149,7 +147,10 @@ void CameraSession::waitForSaves()
 
 void CameraSession::waitForIdle()
 {
-    m_closers.waitForDone();
+    for (std::thread& closer : m_closers) {
+        closer.join();
+    }
+    m_closers.clear();
     waitForSaves();
 }
 

@@ -5,7 +5,6 @@
 #include <QPixmap>
 #include <QSize>
 #include <QString>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
@@ -13,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "framehandover.h"
 #include "ratewindow.h"
@@ -166,7 +166,7 @@ private:
     std::atomic<bool> m_save{false};
     SaveOptions m_saveOptions;
     std::unique_ptr<FrameSaver> m_saver;
-    QThreadPool m_closers; // stops and closes of vanished cameras; last, joined first
+    std::vector<std::thread> m_closers; // stops and closes of vanished cameras
 };
 
 #endif // CAMERASESSION_H
