@@ -126,18 +126,35 @@ void CameraSession::closeVanished()
     endAcquisition();
     const OrvantaHandle dead = m_handle;
     m_handle = nullptr;
-    m_closers.emplace_back([dead] {
-        // A vanished camera answers these with errors (or after its timeouts): nothing to
-        // report beyond the disconnection itself.
-        (void)OrvantaStopAcquisition(dead);
-        (void)OrvantaCloseCamera(dead);
-    });
+    joinFinishedClosers();
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    m_closers.push_back({std::thread([dead, done] {
+                             // A vanished camera answers these with errors (or after its
+                             // timeouts): nothing to report beyond the disconnection itself.
+                             (void)OrvantaStopAcquisition(dead);
+                             (void)OrvantaCloseCamera(dead);
+                             *done = true;
+                         }),
+                         done});
     if (wasAcquiring) {
         emit frameCountChanged(m_frameCount);
         emit streamingChanged(false);
     }
     emit closed(QStringLiteral("camera %1 disconnected").arg(m_cameraId));
     m_cameraId.clear();
+}
+
+// Closers of cameras that vanished before and are done are joined, without waiting.
+void CameraSession::joinFinishedClosers()
+{
+    for (auto it = m_closers.begin(); it != m_closers.end();) {
+        if (*it->done) {
+            it->thread.join();
+            it = m_closers.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void CameraSession::waitForSaves()
@@ -147,8 +164,8 @@ void CameraSession::waitForSaves()
 
 void CameraSession::waitForIdle()
 {
-    for (std::thread& closer : m_closers) {
-        closer.join();
+    for (Closer& closer : m_closers) {
+        closer.thread.join();
     }
     m_closers.clear();
     waitForSaves();

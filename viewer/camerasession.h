@@ -130,6 +130,7 @@ private:
     bool startAcquisition(OrvantaFrameCallback callback, const QString& what);
     void stopAcquisition();
     void endAcquisition();
+    void joinFinishedClosers();
     void displayLoop();
     void saveFrame(const QImage& image, const CopiedFrame& copy, CopiedFrame::Extra extra,
                    const SaveOptions::Values& options, quint64* skipped);
@@ -166,7 +167,13 @@ private:
     std::atomic<bool> m_save{false};
     SaveOptions m_saveOptions;
     std::unique_ptr<FrameSaver> m_saver;
-    std::vector<std::thread> m_closers; // stops and closes of vanished cameras
+    // Stops and closes of vanished cameras; the finished ones are joined at the next vanish.
+    struct Closer
+    {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Closer> m_closers;
 };
 
 #endif // CAMERASESSION_H

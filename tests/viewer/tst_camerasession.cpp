@@ -108,6 +108,13 @@ private slots:
         QCOMPARE(closed.count(), 1);
         QCOMPARE(closed.at(0).at(0).toString(),
                  QStringLiteral("camera %1 disconnected").arg(QLatin1String(cam->id())));
+        // The session goes on: another camera opens, vanishes, and is let go the same way.
+        char other[ORVANTA_TEXT_SIZE] = {};
+        QCOMPARE(OrvantaSimPlugCamera("mono", other), int(ORVANTA_OK));
+        QVERIFY(s.open(QString::fromLatin1(other)));
+        OrvantaSimUnplugCamera(other);
+        s.closeVanished();
+        QCOMPARE(closed.count(), 2);
         s.waitForIdle();
     }
 
