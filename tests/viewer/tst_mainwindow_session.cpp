@@ -81,6 +81,10 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("error"));
         QCOMPARE(box.text, QStringLiteral("%1 open error").arg(id));
         QVERIFY(lastLog(*w).endsWith(QStringLiteral("] %1 open error").arg(id)));
+        // The reason comes first, with the SDK's own words.
+        QVERIFY(logContains(
+            *w, QStringLiteral("open camera %1: %2")
+                    .arg(id, QLatin1String(OrvantaStatusText(ORVANTA_ERR_OPEN_FAILED)))));
         QVERIFY(!w->cameraHandle());
         CHECK_STATES(*w, Session::NoCamera);
     }
