@@ -93,12 +93,12 @@ int main()
     RenderRequest r;
     r.width = kWidth, r.height = kHeight;
     r.tones = makeToneTables(ToneSettings{});
-    r.raw = r.mono8 = mosaic.data();
+    r.raw = mosaic.data();
     scene.render(r);
 
     std::vector<unsigned char> ours(mosaic.size() * 3);
-    const double tOurs =
-        bestSeconds([&] { demosaicGR8Bilinear(mosaic.data(), kWidth, kHeight, ours.data()); });
+    const double tOurs = bestSeconds(
+        [&] { own::demosaic8(mosaic.data(), kWidth, kHeight, Mosaic::GR, ours.data()); });
 
     // OpenCV names a Bayer pattern after other pixels than GenICam does; take the code whose
     // colours agree with ours.
@@ -132,7 +132,7 @@ int main()
     std::printf("  ours / OpenCV = %.2f\n", tCv / tOurs);
     std::vector<unsigned char> sdk(ours.size());
     const double tSdk =
-        bestSeconds([&] { demosaicGR8(mosaic.data(), kWidth, kHeight, sdk.data()); });
+        bestSeconds([&] { demosaic8(mosaic.data(), kWidth, kHeight, Mosaic::GR, sdk.data()); });
     std::printf("  the SDK's demosaic (as built) %8.1f Mpixel/s with OpenCV's threads\n",
                 mpix / tSdk);
 

@@ -273,6 +273,15 @@ int AravisDevice::writeRegister(uint32_t address, uint32_t value)
     });
 }
 
+int AravisDevice::checkPixelFormat()
+{
+    GErrorSlot error;
+    const ArvPixelFormat format = arv_camera_get_pixel_format(camera_.get(), error.out());
+    if (error)
+        return arvErrorStatus(error.get());
+    return pixelFormatByCode(format) ? int(ORVANTA_OK) : int(ORVANTA_ERR_NOT_SUPPORTED);
+}
+
 std::shared_ptr<AravisStream> AravisDevice::stopStream()
 {
     if (!stream_)
@@ -288,6 +297,8 @@ int AravisDevice::startAcquisition(OrvantaFrameCallback callback)
     return call([&] {
         if (stream_)
             return int(ORVANTA_ERR_ACQUIRING);
+        if (int rc = checkPixelFormat())
+            return rc;
         if (ArvGcNode* mode = arv_gc_get_node(genicam_, "AcquisitionMode"))
             arvSetEnum(mode, "Continuous"); // cameras without it stream continuously anyway
         std::shared_ptr<AravisStream> s;
@@ -341,9 +352,11 @@ int AravisDevice::grab(OImageFrame& frame, int timeoutMs, bool rgb)
     if (rgb ? !frame.rgbData : !frame.rawData)
         return ORVANTA_ERR_BAD_ARGUMENT;
     std::shared_ptr<AravisStream> stream;
-    GrabCapacity capacity;
+    size_t sensorPixels = 0;
     bool own = false; // a stream started for this grab only
     int rc = call([&] {
+        if (int r = checkPixelFormat())
+            return r;
         Target w, h;
         IntValue sw, sh;
         if (int r = resolve(Scope::Feature, "SensorWidth", w))
@@ -354,9 +367,8 @@ int AravisDevice::grab(OImageFrame& frame, int timeoutMs, bool rgb)
             return r;
         if (int r = arvGetInt(h.node, sh))
             return r;
-        const size_t pixels =
+        sensorPixels =
             size_t(std::max<int64_t>(sw.value, 0)) * size_t(std::max<int64_t>(sh.value, 0));
-        capacity = {pixels * 2, pixels * 3, pixels};
         if (!stream_) {
             if (ArvGcNode* mode = arv_gc_get_node(genicam_, "AcquisitionMode"))
                 arvSetEnum(mode, "Continuous");
@@ -375,7 +387,7 @@ int AravisDevice::grab(OImageFrame& frame, int timeoutMs, bool rgb)
     });
     if (rc)
         return rc;
-    rc = stream->grab(frame, capacity, timeoutMs, rgb);
+    rc = stream->grab(frame, sensorPixels, timeoutMs, rgb);
     if (own) {
         std::shared_ptr<AravisStream> stopped;
         call([&] {

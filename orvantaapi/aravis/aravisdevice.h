@@ -75,6 +75,8 @@ private:
     template <class F> int onWritableNode(Scope scope, const std::string& name, F&& f);
     void buildRegisterMap();
     bool registerMapped(uint32_t address) const;
+    // ORVANTA_ERR_NOT_SUPPORTED when the SDK cannot decode the camera's pixel format.
+    int checkPixelFormat();
     std::shared_ptr<AravisStream> stopStream();
     static void onControlLost(ArvDevice*, gpointer flag);
     static void freeLostFlag(gpointer flag, GClosure*);

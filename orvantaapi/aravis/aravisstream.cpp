@@ -1,15 +1,13 @@
 #include "aravisstream.h"
 
-#include "aravisframe.h"
-
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace orvanta {
 
 namespace {
-// Enough buffers to ride out a slow consumer for a few frames at full rate.
+// Enough buffers to ride out a slow consumer for a few frames at full rate; the frame ring holds
+// one more buffer per slot on top.
 constexpr int kBufferCount = 16;
 } // namespace
 
@@ -26,7 +24,9 @@ int AravisStream::create(ArvCamera* camera, OrvantaFrameCallback callback,
     if (!s->stream_ || error)
         return ORVANTA_ERR_DEVICE;
     arv_stream_set_emit_signals(s->stream_.get(), FALSE);
-    for (int i = 0; i < kBufferCount; ++i)
+    s->home_->stream = s->stream_.get();
+    const int buffers = kBufferCount + (callback ? s->ring_.depth() : 0);
+    for (int i = 0; i < buffers; ++i)
         arv_stream_push_buffer(s->stream_.get(), arv_buffer_new_allocate(payload));
     out = std::move(s);
     return ORVANTA_OK;
@@ -38,6 +38,10 @@ AravisStream::~AravisStream()
     if (stream_) {
         // Signals off first: a signal emitted during the release would reach a dead handler.
         arv_stream_set_emit_signals(stream_.get(), FALSE);
+        {
+            std::lock_guard<std::mutex> lock(home_->mutex);
+            home_->stream = nullptr; // buffers the ring still holds are freed with it
+        }
         stream_.reset(); // joins the stream thread
     }
 }
@@ -89,20 +93,17 @@ void AravisStream::onBuffer()
         image.data = static_cast<const uint8_t*>(arv_buffer_get_image_data(buffer, &image.size));
         image.width = arv_buffer_get_image_width(buffer);
         image.height = arv_buffer_get_image_height(buffer);
-        image.pixelFormat = arv_buffer_get_image_pixel_format(buffer);
+        image.format = pixelFormatByCode(arv_buffer_get_image_pixel_format(buffer));
     }
-    if (!good || !imageComplete(image)) {
-        ++incomplete_;
+    if (!image.complete()) {
+        ++(good && !image.format ? unsupported_ : incomplete_);
         arv_stream_push_buffer(stream, buffer);
         return;
     }
-    const size_t bytes = size_t(image.width) * size_t(image.height) *
-                         size_t(imageBitsPerPixel(image.pixelFormat) / 8);
-    image.size = bytes;
     const guint64 timestamp = arv_buffer_get_system_timestamp(buffer);
     if (firstTimestamp_ == 0)
         firstTimestamp_ = timestamp;
-    serveGrab(image.data, image.size, image.width, image.height, image.pixelFormat);
+    serveGrab(image);
 
     std::unique_lock<std::mutex> delivering(deliverMutex_);
     FrameSlot* slot = callback_ && active_ ? ring_.beginWrite() : nullptr;
@@ -110,65 +111,43 @@ void AravisStream::onBuffer()
         arv_stream_push_buffer(stream, buffer);
         return;
     }
-    slot->raw.assign(image.data, image.data + bytes);
-    arv_stream_push_buffer(stream, buffer); // back to the camera before any conversion
-    image.data = slot->raw.data();
-
+    // The frame is delivered from the Aravis buffer itself; the slot gives it back to the
+    // stream when it is written again.
+    slot->held = hold(buffer);
+    decoder_.fillSlot(*slot, image, bayer_);
     OImageFrame& f = slot->frame;
-    const size_t pixels = size_t(image.width) * size_t(image.height);
-    const int bits = imageBitsPerPixel(image.pixelFormat);
-    if (bits == 8) {
-        f.mono8Data = slot->raw.data();
-    } else {
-        slot->mono8.resize(pixels);
-        imageToMono8(image, slot->mono8.data(), scratch_);
-        f.mono8Data = slot->mono8.data();
-    }
-    if (bayer_) {
-        slot->rgb.resize(pixels * 3);
-        imageToRgb(image, slot->rgb.data(), scratch_);
-    }
-    f.rgbData = slot->rgb.data();
-    f.rawData = slot->raw.data();
-    f.dataSize = uint32_t(bytes);
-    f.width = uint32_t(image.width);
-    f.height = uint32_t(image.height);
-    f.bitsPerPixel = uint32_t(bits);
-    f.pixelFormat = image.pixelFormat;
     f.timestamp = (timestamp - firstTimestamp_) / 1000;
     ring_.publish(slot, nextFrameId_++);
     callback_(&f);
     ++delivered_;
 }
 
-void AravisStream::serveGrab(const uint8_t* data, size_t size, int width, int height,
-                             uint32_t format)
+std::shared_ptr<void> AravisStream::hold(ArvBuffer* buffer) const
+{
+    return std::shared_ptr<void>(buffer, [home = home_](void* held) {
+        auto* b = static_cast<ArvBuffer*>(held);
+        std::lock_guard<std::mutex> lock(home->mutex);
+        if (home->stream)
+            arv_stream_push_buffer(home->stream, b);
+        else
+            g_object_unref(b);
+    });
+}
+
+void AravisStream::serveGrab(const ImageView& image)
 {
     std::lock_guard<std::mutex> lock(grabMutex_);
     if (grabs_.empty())
         return;
-    const ImageView image{data, size, width, height, format};
-    const size_t pixels = size_t(width) * size_t(height);
     const uint64_t id = nextFrameId_++;
     for (GrabRequest* r : grabs_) {
         OImageFrame& f = *r->frame;
         r->done = true;
-        if ((f.rawData && size > r->capacity.raw) || (f.mono8Data && pixels > r->capacity.mono8) ||
-            (r->rgb && pixels * 3 > r->capacity.rgb)) {
+        if (image.pixels() > r->sensorPixels) {
             r->status = ORVANTA_ERR_BAD_ARGUMENT; // the frame would not fit the caller's buffers
             continue;
         }
-        if (f.rawData)
-            std::memcpy(f.rawData, data, size);
-        if (f.mono8Data)
-            imageToMono8(image, f.mono8Data, scratch_);
-        if (r->rgb)
-            imageToRgb(image, f.rgbData, scratch_);
-        f.dataSize = uint32_t(size);
-        f.width = uint32_t(width);
-        f.height = uint32_t(height);
-        f.bitsPerPixel = uint32_t(imageBitsPerPixel(format));
-        f.pixelFormat = format;
+        decoder_.fillGrab(f, image, r->rgb);
         f.frameID = id;
         f.timestamp = 0;
         r->status = ORVANTA_OK;
@@ -182,6 +161,7 @@ StreamStatistics AravisStream::statistics() const
     StreamStatistics st;
     st.delivered = delivered_;
     st.incomplete = incomplete_;
+    st.unsupported = unsupported_;
     guint64 completed = 0, failures = 0, underruns = 0;
     arv_stream_get_statistics(stream_.get(), &completed, &failures, &underruns);
     st.completed = completed, st.failures = failures, st.underruns = underruns;
@@ -193,13 +173,13 @@ StreamStatistics AravisStream::statistics() const
     return st;
 }
 
-int AravisStream::grab(OImageFrame& frame, const GrabCapacity& capacity, int timeoutMs, bool rgb)
+int AravisStream::grab(OImageFrame& frame, size_t sensorPixels, int timeoutMs, bool rgb)
 {
     if (onStreamThread())
         return ORVANTA_ERR_ACQUIRING; // the frame could only come from this very thread
     GrabRequest request;
     request.frame = &frame;
-    request.capacity = capacity;
+    request.sensorPixels = sensorPixels;
     request.rgb = rgb;
     std::unique_lock<std::mutex> lock(grabMutex_);
     if (!active_)

@@ -1,9 +1,11 @@
 // One acquisition stream of an Aravis camera: its buffers, the callback on the stream's own
-// thread, the copy of each good frame into the SDK's frame ring and single grabs.
+// thread, each good frame delivered from the Aravis buffer itself through the SDK's frame ring
+// (no copy; the ring slot holds the buffer until the slot is reused) and single grabs.
 #ifndef ORVANTA_ARAVISSTREAM_H
 #define ORVANTA_ARAVISSTREAM_H
 
 #include "OrvantaAPI.h"
+#include "framedecoder.h"
 #include "framering.h"
 #include "gobjectptr.h"
 
@@ -18,17 +20,12 @@
 
 namespace orvanta {
 
-// Capacities of a caller's grab buffers, from the sensor size.
-struct GrabCapacity
-{
-    size_t raw = 0, rgb = 0, mono8 = 0;
-};
-
 // Transfer figures of a stream since it was created.
 struct StreamStatistics
 {
-    uint64_t delivered = 0;  // good frames handed to the callback
-    uint64_t incomplete = 0; // buffers that arrived damaged and were not delivered
+    uint64_t delivered = 0;   // good frames handed to the callback
+    uint64_t incomplete = 0;  // buffers that arrived damaged and were not delivered
+    uint64_t unsupported = 0; // frames of a pixel format the SDK does not decode, not delivered
     uint64_t completed = 0, failures = 0, underruns = 0; // as Aravis counts its buffers
     uint64_t resentPackets = 0, missingPackets = 0;      // GigE Vision streams only
 };
@@ -51,8 +48,9 @@ public:
     bool onStreamThread() const { return std::this_thread::get_id() == threadId_.load(); }
 
     void setBayerConversion(bool on) { bayer_ = on; }
-    // Copies the next good frame into the caller's buffers.
-    int grab(OImageFrame& frame, const GrabCapacity& capacity, int timeoutMs, bool rgb);
+    // Copies the next good frame into the caller's buffers, which hold a frame of up to
+    // sensorPixels pixels as the SDK header asks.
+    int grab(OImageFrame& frame, size_t sensorPixels, int timeoutMs, bool rgb);
 
     StreamStatistics statistics() const;
 
@@ -64,28 +62,37 @@ private:
     struct GrabRequest
     {
         OImageFrame* frame = nullptr;
-        GrabCapacity capacity;
+        size_t sensorPixels = 0;
         bool rgb = false;
         bool done = false;
         int status = ORVANTA_ERR_TIMEOUT;
     };
 
+    // Where buffers that ring slots held go when the slots let them go: back to the stream
+    // while it lives, freed after.
+    struct BufferHome
+    {
+        std::mutex mutex;
+        ArvStream* stream = nullptr;
+    };
+
     explicit AravisStream(OrvantaFrameCallback callback) : callback_(callback) {}
     static void onEvent(void* self, ArvStreamCallbackType type, ArvBuffer* buffer);
     void onBuffer();
-    void deliver(const std::vector<uint8_t>& raw, int width, int height, uint32_t format);
-    void serveGrab(const uint8_t* data, size_t size, int width, int height, uint32_t format);
+    void serveGrab(const ImageView& image);
+    std::shared_ptr<void> hold(ArvBuffer* buffer) const;
 
     GObjectPtr<ArvStream> stream_;
     const OrvantaFrameCallback callback_;
+    std::shared_ptr<BufferHome> home_ = std::make_shared<BufferHome>();
     FrameRing ring_;
-    std::vector<uint8_t> scratch_; // stream thread only
-    uint64_t nextFrameId_ = 1;     // stream thread only
-    guint64 firstTimestamp_ = 0;   // stream thread only
+    FrameDecoder decoder_;       // stream thread only
+    uint64_t nextFrameId_ = 1;   // stream thread only
+    guint64 firstTimestamp_ = 0; // stream thread only
     std::atomic<std::thread::id> threadId_{};
     std::atomic<bool> active_{true};
     std::atomic<bool> bayer_{false};
-    std::atomic<uint64_t> delivered_{0}, incomplete_{0};
+    std::atomic<uint64_t> delivered_{0}, incomplete_{0}, unsupported_{0};
     std::mutex deliverMutex_; // held while the callback runs
 
     std::mutex grabMutex_;

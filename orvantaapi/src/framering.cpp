@@ -48,10 +48,12 @@ FrameSlot* FrameRing::beginWrite()
     for (size_t tried = 0; tried < slots_.size(); ++tried) {
         FrameSlot* slot = slots_[next_].get();
         next_ = (next_ + 1) % slots_.size();
-        std::lock_guard<std::mutex> lock(slot->mutex);
+        std::unique_lock<std::mutex> lock(slot->mutex);
         if (slot->pins == 0) {
             slot->writing = true;
             slot->publishedId = 0;
+            lock.unlock();
+            slot->held.reset(); // no consumer can reach the slot while it is being written
             return slot;
         }
     }

@@ -1,6 +1,7 @@
 #include "simcamera.h"
 
-#include "pixelformat.h"
+#include "framedecoder.h"
+#include "pixelops.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,25 +11,26 @@ namespace orvanta {
 
 namespace {
 
+const std::vector<std::string> kColourFormats = {"BayerGR8", "BayerGR12", "RGB8", "YUV422_8"};
+
+// Every format the SDK decodes, and one it does not.
+std::vector<std::string> everyFormat()
+{
+    std::vector<std::string> names;
+    for (const PixelFormatInfo& f : pixelFormats())
+        names.push_back(f.name);
+    names.push_back("Mono4p");
+    return names;
+}
+
 const SimKind kKinds[] = {
-    {"color",
-     "OC-500C",
-     2448,
-     2048,
-     true,
-     {"BayerGR8", "BayerGR12"},
-     0.3,
-     1.0,
-     true,
-     false,
-     false,
-     15},
+    {"color", "OC-500C", 2448, 2048, true, kColourFormats, 0.3, 1.0, true, false, false, 15},
     {"mono",
      "OM-130M",
      1280,
      1024,
      false,
-     {"Mono8", "Mono10", "Mono12"},
+     {"Mono8", "Mono10", "Mono12", "Mono12p"},
      0.3,
      1.0,
      false,
@@ -47,42 +49,10 @@ const SimKind kKinds[] = {
      true,
      false,
      10},
-    {"noopen",
-     "OC-500C",
-     2448,
-     2048,
-     true,
-     {"BayerGR8", "BayerGR12"},
-     0.3,
-     1.0,
-     true,
-     false,
-     true,
-     15},
-    {"nowb",
-     "OC-500N",
-     2448,
-     2048,
-     true,
-     {"BayerGR8", "BayerGR12"},
-     0.3,
-     1.0,
-     false,
-     false,
-     false,
-     15},
-    {"gamma4",
-     "OC-500G",
-     2448,
-     2048,
-     true,
-     {"BayerGR8", "BayerGR12"},
-     1.0,
-     4.0,
-     true,
-     false,
-     false,
-     15},
+    {"noopen", "OC-500C", 2448, 2048, true, kColourFormats, 0.3, 1.0, true, false, true, 15},
+    {"nowb", "OC-500N", 2448, 2048, true, kColourFormats, 0.3, 1.0, false, false, false, 15},
+    {"gamma4", "OC-500G", 2448, 2048, true, kColourFormats, 1.0, 4.0, true, false, false, 15},
+    {"formats", "OC-64F", 64, 48, true, everyFormat(), 0.3, 1.0, true, false, false, 15},
 };
 
 constexpr double kNominalExposureUs = 10000;
@@ -660,12 +630,10 @@ SimCamera::Snapshot SimCamera::snapshot()
     auto intOf = [this](const char* name) { return int(nodes_.feature(name)->intValue); };
     auto entryOf = [this](const char* name) { return nodes_.feature(name)->currentEntry(); };
     Snapshot s;
-    const std::string format = entryOf("PixelFormat");
-    s.pixelFormat = pixelFormatCode(format);
-    const int depth = pixelFormatDepth(format);
-    s.bitsPerPixel = depth > 8 ? 16 : 8;
+    s.format = pixelFormatByName(entryOf("PixelFormat"));
+    s.scene = sceneFor(s.format);
     if (!tones_) {
-        const auto& mean = scene_->meanLevel();
+        const auto& mean = s.scene->meanLevel();
         const double meanLevel = (mean[0] + mean[1] + mean[2]) / 3;
         const double target = intOf("AutoExposureTarget") / 100.0;
         ToneSettings t;
@@ -696,7 +664,7 @@ SimCamera::Snapshot SimCamera::snapshot()
         if (kind_.colour)
             t.whiteBalance = {intOf("RedGain") / 1024.0, intOf("GreenGain") / 1024.0,
                               intOf("BlueGain") / 1024.0};
-        t.outputBits = depth;
+        t.outputBits = s.format ? s.format->depth : 8;
         tones_ = makeToneTables(t);
     }
     s.render.tones = tones_;
@@ -704,14 +672,68 @@ SimCamera::Snapshot SimCamera::snapshot()
     s.render.y = intOf("OffsetY");
     s.render.width = intOf("Width");
     s.render.height = intOf("Height");
-    s.render.toRgb = bayerConversion_;
-    s.render.processing = outputProcessing();
+    s.conversion = bayerConversion_;
+    s.processing = outputProcessing();
+    s.render.sharpening = s.processing.sharpening;
     const Node& rate = *nodes_.feature("ResultingFrameRate");
     s.period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(1.0 / std::max(rate.floatValue, 0.01)));
     s.triggered = triggerModeOn();
     s.singleFrame = entryOf("AcquisitionMode") == "SingleFrame";
     return s;
+}
+
+std::shared_ptr<const SimScene> SimCamera::sceneFor(const PixelFormatInfo* format) const
+{
+    // Mono formats show the scene's luminance, every other one its colours.
+    const bool colour = format ? format->family != PixelFamily::Mono : kind_.colour;
+    return colour == kind_.colour ? scene_
+                                  : SimScene::get(kind_.sensorWidth, kind_.sensorHeight, colour);
+}
+
+void SimCamera::renderImage(const Snapshot& s, uint64_t frameNumber,
+                            std::vector<unsigned char>& image, std::vector<unsigned char>& scratch)
+{
+    const PixelFormatInfo& f = *s.format;
+    RenderRequest r = s.render;
+    r.frameNumber = frameNumber;
+    const size_t pixels = size_t(r.width) * size_t(r.height);
+    image.resize(f.imageBytes(r.width, r.height));
+    if (f.family == PixelFamily::Mono || f.family == PixelFamily::Bayer) {
+        r.arrangement = f.mosaic;
+        if (f.packing == Packing::Byte || f.packing == Packing::Word) {
+            r.raw = image.data();
+            s.scene->render(r);
+            return;
+        }
+        scratch.resize(pixels * 2);
+        r.raw = scratch.data();
+        s.scene->render(r);
+        packSamples(reinterpret_cast<const uint16_t*>(scratch.data()), pixels, f.packing, f.depth,
+                    image.data());
+        return;
+    }
+    // Colour formats: the camera demosaics its sensor and processes the colours itself.
+    const bool rgbImage = f.order == ChannelOrder::Rgb;
+    scratch.resize(pixels * (rgbImage ? 1 : 4));
+    r.arrangement = Mosaic::GR;
+    r.raw = scratch.data();
+    s.scene->render(r);
+    uint8_t* rgb = rgbImage ? image.data() : scratch.data() + pixels;
+    demosaic8(scratch.data(), r.width, r.height, Mosaic::GR, rgb);
+    processColour(s, rgb);
+    if (!rgbImage)
+        rgbToColour(rgb, pixels, f.order, image.data());
+}
+
+void SimCamera::processColour(const Snapshot& s, unsigned char* rgb)
+{
+    const OutputProcessing& p = s.processing;
+    const int w = s.render.width, h = s.render.height;
+    if (p.changesColour())
+        adjustColour(rgb, size_t(w) * size_t(h), colourMatrix(p.hueDegrees, p.saturation));
+    if (p.sharpening > 0)
+        sharpen(rgb, w, h, 3, p.sharpening);
 }
 
 OutputProcessing SimCamera::outputProcessing()
@@ -763,6 +785,8 @@ int SimCamera::startAcquisition(OrvantaFrameCallback callback)
     std::lock_guard<std::mutex> lock(mutex_);
     if (acquiring_)
         return ORVANTA_ERR_ACQUIRING;
+    if (!pixelFormatByName(nodes_.feature("PixelFormat")->currentEntry()))
+        return ORVANTA_ERR_NOT_SUPPORTED;
     ring_ = std::make_shared<FrameRing>();
     acquiring_ = true;
     stopRequested_ = false;
@@ -811,6 +835,8 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
     const auto started = Clock::now();
     auto due = started;
     bool singleDone = false;
+    FrameDecoder decoder;
+    std::vector<unsigned char> scratch;
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopRequested_) {
         Snapshot s = snapshot();
@@ -835,7 +861,7 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
             if (wake_.wait_until(lock, due, [&] { return stopRequested_; }))
                 break;
         }
-        if (singleDone || !plugged_ || !delivering_)
+        if (singleDone || !plugged_ || !delivering_ || !s.format)
             continue;
         FrameSlot* slot = ring->beginWrite();
         if (!slot)
@@ -843,27 +869,13 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
         const uint64_t frameNumber = nextFrameNumber_++;
         lock.unlock();
 
+        renderImage(s, frameNumber, slot->raw, scratch);
+        const ImageView image{slot->raw.data(), slot->raw.size(), s.render.width, s.render.height,
+                              s.format};
+        decoder.fillSlot(*slot, image, s.conversion);
         OImageFrame& f = slot->frame;
-        RenderRequest r = s.render;
-        r.frameNumber = frameNumber;
-        const size_t pixels = size_t(r.width) * r.height;
-        slot->raw.resize(pixels * size_t(s.bitsPerPixel / 8));
-        if (s.bitsPerPixel > 8)
-            slot->mono8.resize(pixels);
-        if (r.toRgb)
-            slot->rgb.resize(pixels * 3);
-        r.raw = slot->raw.data();
-        r.mono8 = s.bitsPerPixel == 8 ? r.raw : slot->mono8.data();
-        r.rgb = slot->rgb.data();
-        scene_->render(r);
-        f.width = uint32_t(r.width);
-        f.height = uint32_t(r.height);
-        f.bitsPerPixel = uint32_t(s.bitsPerPixel);
-        f.dataSize = f.width * f.height * (f.bitsPerPixel / 8);
-        f.rawData = r.raw;
-        f.mono8Data = r.mono8;
-        f.rgbData = r.rgb;
-        f.pixelFormat = s.pixelFormat;
+        if (s.format->family == PixelFamily::Bayer && f.rgbData)
+            processColour(s, f.rgbData);
         f.timestamp = uint64_t(
             std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count());
         ring->publish(slot, frameNumber);
@@ -897,32 +909,19 @@ int SimCamera::grab(OImageFrame& frame, int timeoutMs, bool rgb)
             return ORVANTA_ERR_TIMEOUT;
     }
     Snapshot s = snapshot();
+    if (!s.format)
+        return ORVANTA_ERR_NOT_SUPPORTED;
     const uint64_t frameNumber = nextFrameNumber_++;
     lock.unlock();
 
-    const size_t pixels = size_t(s.render.width) * s.render.height;
-    std::vector<unsigned char> rawScratch, monoScratch;
-    RenderRequest r = s.render;
-    r.frameNumber = frameNumber;
-    r.toRgb = rgb;
-    if (!frame.rawData)
-        rawScratch.resize(pixels * 2);
-    r.raw = frame.rawData ? frame.rawData : rawScratch.data();
-    if (frame.mono8Data)
-        r.mono8 = frame.mono8Data;
-    else if (s.bitsPerPixel == 8)
-        r.mono8 = r.raw;
-    else {
-        monoScratch.resize(pixels);
-        r.mono8 = monoScratch.data();
-    }
-    r.rgb = frame.rgbData;
-    scene_->render(r);
-    frame.width = uint32_t(r.width);
-    frame.height = uint32_t(r.height);
-    frame.bitsPerPixel = uint32_t(s.bitsPerPixel);
-    frame.dataSize = uint32_t(pixels * (s.bitsPerPixel / 8));
-    frame.pixelFormat = s.pixelFormat;
+    std::vector<unsigned char> image, scratch;
+    renderImage(s, frameNumber, image, scratch);
+    FrameDecoder decoder;
+    decoder.fillGrab(
+        frame, ImageView{image.data(), image.size(), s.render.width, s.render.height, s.format},
+        rgb);
+    if (rgb && s.format->family == PixelFamily::Bayer)
+        processColour(s, frame.rgbData);
     frame.frameID = frameNumber;
     frame.timestamp = 0;
     return ORVANTA_OK;

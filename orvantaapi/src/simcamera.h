@@ -6,6 +6,8 @@
 #include "backend.h"
 #include "framering.h"
 #include "nodestore.h"
+#include "outputprocessing.h"
+#include "pixelformat.h"
 #include "simscene.h"
 
 #include <atomic>
@@ -85,8 +87,10 @@ private:
     struct Snapshot
     {
         RenderRequest render;
-        uint32_t pixelFormat = 0;
-        int bitsPerPixel = 8;
+        const PixelFormatInfo* format = nullptr; // null: a format the SDK does not decode
+        std::shared_ptr<const SimScene> scene;
+        OutputProcessing processing;
+        bool conversion = false; // Bayer conversion
         Clock::duration period{};
         bool triggered = false; // waits for software triggers
         bool singleFrame = false;
@@ -120,7 +124,14 @@ private:
     void applyUserSet(const UserSet& set);
     int loadSelectedUserSet();
     int saveSelectedUserSet();
-    Snapshot snapshot();                 // needs mutex_
+    Snapshot snapshot(); // needs mutex_
+    std::shared_ptr<const SimScene> sceneFor(const PixelFormatInfo* format) const;
+    // The frame as the camera sends it, in its pixel format; scratch is the caller's.
+    static void renderImage(const Snapshot& s, uint64_t frameNumber,
+                            std::vector<unsigned char>& image, std::vector<unsigned char>& scratch);
+    // Hue, saturation and sharpening of RGB output: the camera's own for colour formats, the
+    // SDK's after the demosaic for Bayer formats.
+    static void processColour(const Snapshot& s, unsigned char* rgb);
     bool triggerModeOn();                // needs mutex_
     OutputProcessing outputProcessing(); // needs mutex_
     void acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring);

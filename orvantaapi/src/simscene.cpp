@@ -1,6 +1,6 @@
 #include "simscene.h"
 
-#include "pixelops.h"
+#include "outputprocessing.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,6 +55,19 @@ Rgb sceneColour(int x, int y, int w, int h)
     return {c.r * light, c.g * light, c.b * light};
 }
 
+// Output codes of count scene samples; the tables alternate, ta for the first sample.
+template <class T>
+void lookUp(const uint16_t* src, int count, const uint16_t* ta, const uint16_t* tb, T* out)
+{
+    int x = 0;
+    for (; x + 1 < count; x += 2) {
+        out[x] = T(ta[src[x]]);
+        out[x + 1] = T(tb[src[x + 1]]);
+    }
+    if (x < count)
+        out[x] = T(ta[src[x]]);
+}
+
 // The colour a Bayer GR site samples: G R on even rows, B G on odd rows.
 inline int bayerChannel(int x, int y)
 {
@@ -98,13 +111,13 @@ std::shared_ptr<const SimScene> SimScene::get(int width, int height, bool colour
 }
 
 SimScene::SimScene(int width, int height, bool colour)
-    : width_(width), height_(height), colour_(colour), base_(size_t(2) * width * height)
+    : width_(width), height_(height), colour_(colour), base_(size_t(width) * height)
 {
     // Nominal exposure puts the brightest part of the scene at about 80 % of full scale.
     const double full = 0.8 * (ToneTables::kInputLevels - 1);
     std::array<double, 3> sum{};
     for (int y = 0; y < height; ++y) {
-        uint16_t* row = &base_[size_t(y) * 2 * width];
+        uint16_t* row = &base_[size_t(y) * width];
         for (int x = 0; x < width; ++x) {
             const Rgb c = sceneColour(x, y, width, height);
             sum[0] += c.r, sum[1] += c.g, sum[2] += c.b;
@@ -115,7 +128,7 @@ SimScene::SimScene(int width, int height, bool colour)
             } else {
                 level = 0.299 * c.r + 0.587 * c.g + 0.114 * c.b;
             }
-            row[x] = row[x + width] = uint16_t(std::lround(level * full));
+            row[x] = uint16_t(std::lround(level * full));
         }
     }
     const double n = double(width) * height;
@@ -131,57 +144,39 @@ void SimScene::render(const RenderRequest& r) const
     // Scrolls 4 pixels a frame; an even step keeps the colour sites of the mosaic in place.
     const int shift = int((r.frameNumber * 4) % uint64_t(width_));
     const bool wide = t.outputBits > 8;
+    // Other arrangements than GR sample the scene one pixel further on.
+    const MosaicShift m = colour_ ? mosaicShift(r.arrangement) : MosaicShift{};
     for (int row = 0; row < r.height; ++row) {
-        const int sy = r.y + row;
-        const uint16_t* src = &base_[size_t(sy) * 2 * width_ + size_t(r.x + shift)];
+        int sy = r.y + row + m.dy;
+        if (sy >= height_)
+            sy -= 2; // the last row of a shifted mosaic repeats the one of its colours above
+        // The row from column start on, wrapping round: two spans of the stored row.
+        const uint16_t* src = &base_[size_t(sy) * width_];
+        const int start = (r.x + m.dx + shift) % width_;
+        const int first = std::min(r.width, width_ - start);
         // Two tables alternate along a row: the colours of its mosaic sites.
-        const int first = colour_ ? bayerChannel(r.x, sy) : 1;
-        const int second = colour_ ? bayerChannel(r.x + 1, sy) : 1;
-        const uint16_t* ta = t.colour[first].data();
-        const uint16_t* tb = t.colour[second].data();
+        const uint16_t* ta = t.colour[colour_ ? bayerChannel(r.x + m.dx, sy) : 1].data();
+        const uint16_t* tb = t.colour[colour_ ? bayerChannel(r.x + m.dx + 1, sy) : 1].data();
         const size_t offset = size_t(row) * r.width;
+        // The second span starts on an odd pixel when the first has an odd length.
+        const uint16_t* tc = first % 2 ? tb : ta;
+        const uint16_t* td = first % 2 ? ta : tb;
         if (wide) {
             uint16_t* out = reinterpret_cast<uint16_t*>(r.raw) + offset;
-            for (int x = 0; x + 1 < r.width; x += 2) {
-                out[x] = ta[src[x]];
-                out[x + 1] = tb[src[x + 1]];
-            }
-            if (r.width & 1)
-                out[r.width - 1] = ta[src[r.width - 1]];
+            lookUp(src + start, first, ta, tb, out);
+            lookUp(src, r.width - first, tc, td, out + first);
         } else {
             uint8_t* out = r.raw + offset;
-            for (int x = 0; x + 1 < r.width; x += 2) {
-                out[x] = uint8_t(ta[src[x]]);
-                out[x + 1] = uint8_t(tb[src[x + 1]]);
-            }
-            if (r.width & 1)
-                out[r.width - 1] = uint8_t(ta[src[r.width - 1]]);
+            lookUp(src + start, first, ta, tb, out);
+            lookUp(src, r.width - first, tc, td, out + first);
         }
     }
-    const size_t pixels = size_t(r.width) * r.height;
-    const OutputProcessing& processing = r.processing;
-    if (!colour_ && processing.sharpening > 0) {
+    if (!colour_ && r.sharpening > 0) {
         if (wide)
-            sharpen(reinterpret_cast<uint16_t*>(r.raw), r.width, r.height, processing.sharpening,
+            sharpen(reinterpret_cast<uint16_t*>(r.raw), r.width, r.height, r.sharpening,
                     (1 << t.outputBits) - 1);
         else
-            sharpen(r.raw, r.width, r.height, 1, processing.sharpening);
-    }
-    if (wide)
-        reduceTo8(reinterpret_cast<const uint16_t*>(r.raw), pixels, t.outputBits, r.mono8);
-    else if (r.mono8 != r.raw)
-        std::memcpy(r.mono8, r.raw, pixels);
-    if (r.toRgb) {
-        if (colour_) {
-            demosaicGR8(r.mono8, r.width, r.height, r.rgb);
-            if (processing.changesColour())
-                adjustColour(r.rgb, pixels,
-                             colourMatrix(processing.hueDegrees, processing.saturation));
-            if (processing.sharpening > 0)
-                sharpen(r.rgb, r.width, r.height, 3, processing.sharpening);
-        } else {
-            greyToRgb(r.mono8, pixels, r.rgb);
-        }
+            sharpen(r.raw, r.width, r.height, 1, r.sharpening);
     }
 }
 

@@ -1,9 +1,10 @@
 // The synthetic picture of the simulated cameras: a fixed scene rendered per frame through the
-// camera's settings (a look-up table per colour), scrolled sideways so motion is visible.
+// camera's settings (a look-up table per colour) into the sensor's samples, scrolled sideways so
+// motion is visible.
 #ifndef ORVANTA_SIMSCENE_H
 #define ORVANTA_SIMSCENE_H
 
-#include "outputprocessing.h"
+#include "pixelformat.h"
 
 #include <array>
 #include <cstdint>
@@ -33,20 +34,17 @@ struct ToneSettings
 
 std::shared_ptr<const ToneTables> makeToneTables(const ToneSettings& s);
 
+// One frame of the sensor: its samples, in a colour scene the Bayer mosaic of the arrangement.
 struct RenderRequest
 {
     int x = 0, y = 0, width = 0, height = 0;
     uint64_t frameNumber = 0;
     std::shared_ptr<const ToneTables> tones;
-    bool toRgb = false;
-    // Sharpening applies to the samples of a mono camera and to the RGB output of a colour
-    // one (whose raw mosaic stays as the sensor gave it); hue and saturation to RGB output.
-    OutputProcessing processing;
-    // Destinations: raw is width * height samples of outputBits (16-bit containers above 8);
-    // mono8 receives the 8-bit plane (may equal raw for 8-bit output); rgb when toRgb.
+    Mosaic arrangement = Mosaic::GR;
+    // Sharpening of a mono sensor's samples (a colour camera sharpens its RGB output).
+    double sharpening = 0;
+    // width * height samples of the tables' outputBits (16-bit containers above 8 bits).
     unsigned char* raw = nullptr;
-    unsigned char* mono8 = nullptr;
-    unsigned char* rgb = nullptr;
 };
 
 class SimScene
@@ -64,7 +62,7 @@ public:
 private:
     int width_, height_;
     bool colour_;
-    std::vector<uint16_t> base_; // height rows of 2 * width samples: the scene twice side by side
+    std::vector<uint16_t> base_; // height rows of width samples
     std::array<double, 3> mean_{};
 };
 

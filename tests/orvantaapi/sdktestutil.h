@@ -37,7 +37,7 @@ protected:
     }
 };
 
-// Grab buffers sized for the sensor as the header asks.
+// Grab buffers sized for the sensor as the header asks (raw data of any format).
 struct GrabBuffers
 {
     std::vector<unsigned char> raw, rgb, mono8;
@@ -48,7 +48,7 @@ struct GrabBuffers
         OSizeInfo s{};
         OrvantaGetSizeInfo(h, &s);
         const size_t pixels = size_t(s.maxWidth) * size_t(s.maxHeight);
-        raw.resize(pixels * 2);
+        raw.resize(pixels * 4);
         rgb.resize(pixels * 3);
         mono8.resize(pixels);
         frame.rawData = raw.data();

@@ -1,5 +1,6 @@
 // Acquisition and pictures: pacing, stop, single frame, software trigger, grabs, frame pinning,
-// and the picture following the settings.
+// the picture following the settings, and every pixel format.
+#include "pixelreference.h"
 #include "sdktestutil.h"
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
@@ -202,6 +204,79 @@ TEST_F(SdkAcquisition, TwelveBitFormatsUseSixteenBitContainersWithAnEightBitPlan
         ASSERT_LT(sample, 1024);
         ASSERT_EQ(g.mono8[i], sample >> 2);
     }
+}
+
+namespace {
+std::string pixelFormatAt(OrvantaHandle h, int index)
+{
+    char name[ORVANTA_TEXT_SIZE] = {};
+    OrvantaGetAvailablePixelFormatsIdxToStr(h, index, name);
+    return name;
+}
+} // namespace
+
+// Each format's frame, grabbed and streamed with and without Bayer conversion, has the 8-bit
+// plane and RGB picture that the bytes the camera sent stand for.
+TEST_F(SdkAcquisition, EveryPixelFormatFillsItsPlanesFromTheCamerasBytes)
+{
+    OrvantaHandle h = openKind("formats");
+    float low = 0, high = 0;
+    ASSERT_EQ(OrvantaSetShutter(h, 1000, false), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGetFrameRateMinMax(h, &low, &high), ORVANTA_OK);
+    ASSERT_EQ(OrvantaSetFrameRate(h, high), ORVANTA_OK);
+    GrabBuffers g(h);
+    int count = 0, unsupported = 0;
+    ASSERT_EQ(OrvantaGetNumAvailablePixelFormats(h, &count), ORVANTA_OK);
+    EXPECT_EQ(count, 48); // 9 mono, 32 Bayer, 4 RGB, 2 YUV, and one the SDK does not decode
+    for (int i = 0; i < count; ++i) {
+        const std::string name = pixelFormatAt(h, i);
+        ASSERT_EQ(OrvantaSetPixelFormatStr(h, name.c_str()), ORVANTA_OK) << name;
+        pixelref::Layout layout;
+        if (!pixelref::parse(name, layout)) {
+            ++unsupported;
+            EXPECT_EQ(OrvantaStartAcquisition(h, countFrame), ORVANTA_ERR_NOT_SUPPORTED);
+            EXPECT_EQ(OrvantaGrabRGBData(h, &g.frame, 1000), ORVANTA_ERR_NOT_SUPPORTED);
+            continue;
+        }
+        ASSERT_EQ(OrvantaGrabRGBData(h, &g.frame, 1000), ORVANTA_OK) << name;
+        EXPECT_EQ(pixelref::checkFrame(g.frame, name, true), "");
+        EXPECT_EQ(pixelref::streamOneCheckedFrame(h, name, false), "");
+        EXPECT_EQ(pixelref::streamOneCheckedFrame(h, name, true), "");
+    }
+    EXPECT_EQ(unsupported, 1);
+}
+
+// The colour camera also sends RGB8 and YUV422_8 (its own demosaic), the mono camera Mono12p:
+// the same picture as in the formats it had.
+TEST_F(SdkAcquisition, ColourCameraSendsRgbAndYuvMonoCameraMono12p)
+{
+    OrvantaHandle colour = nullptr;
+    ASSERT_EQ(OrvantaOpenCamera(cameraId(0).c_str(), &colour), ORVANTA_OK);
+    GrabBuffers c(colour);
+    const auto grabbedMeans = [&](const char* format) {
+        EXPECT_EQ(OrvantaSetPixelFormatStr(colour, format), ORVANTA_OK);
+        EXPECT_EQ(OrvantaGrabRGBData(colour, &c.frame, 1000), ORVANTA_OK) << format;
+        EXPECT_EQ(pixelref::checkFrame(c.frame, format, true), "");
+        return std::array<double, 3>{c.meanRgb(0), c.meanRgb(1), c.meanRgb(2)};
+    };
+    const auto bayer = grabbedMeans("BayerGR8");
+    for (const char* format : {"RGB8", "YUV422_8"}) {
+        const auto means = grabbedMeans(format);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(means[k], bayer[k], 3) << format << " channel " << k;
+    }
+
+    GrabBuffers m(mono_);
+    ASSERT_EQ(OrvantaSetPixelFormatStr(mono_, "Mono12"), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &m.frame, 1000), ORVANTA_OK);
+    const double mono12 = m.meanMono8();
+    ASSERT_EQ(OrvantaSetPixelFormatStr(mono_, "Mono12p"), ORVANTA_OK);
+    ASSERT_EQ(OrvantaGrabRAWData(mono_, &m.frame, 1000), ORVANTA_OK);
+    EXPECT_EQ(m.frame.pixelFormat, uint32_t(ORVANTA_PIXEL_MONO12P));
+    OImageFrame raw = m.frame;
+    raw.rgbData = nullptr; // the RAW grab leaves the caller's RGB buffer alone
+    EXPECT_EQ(pixelref::checkFrame(raw, "Mono12p", false), "");
+    EXPECT_NEAR(m.meanMono8(), mono12, 1);
 }
 
 TEST_F(SdkAcquisition, PictureFollowsTheSettings)

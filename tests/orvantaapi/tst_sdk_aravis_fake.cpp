@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -375,6 +376,71 @@ TEST_F(FakeCamera, SingleGrabsWithoutAStream)
     OImageFrame empty{};
     EXPECT_EQ(OrvantaGrabRAWData(h_, &empty, 100), ORVANTA_ERR_BAD_ARGUMENT);
     EXPECT_EQ(OrvantaGrabRGBData(h_, &empty, 100), ORVANTA_ERR_BAD_ARGUMENT);
+}
+
+namespace {
+std::mutex g_lastMutex;
+OImageFrame* g_last = nullptr;
+uint64_t g_lastId = 0;
+void keepLastFrame(OImageFrame* f)
+{
+    ++g_frames;
+    std::lock_guard<std::mutex> lock(g_lastMutex);
+    g_last = f;
+    g_lastId = f->frameID;
+}
+} // namespace
+
+// Frames are delivered from Aravis's own buffers: a pinned frame keeps its buffer, unchanged,
+// while the stream goes on through the others; once unpinned the buffer goes back to Aravis.
+TEST_F(FakeCamera, PinnedFramesKeepTheirBufferWhileTheStreamGoesOn)
+{
+    ASSERT_EQ(OrvantaSetPixelFormatStr(h_, "Mono8"), ORVANTA_OK);
+    EXPECT_EQ(OrvantaSetFrameRate(h_, 100), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(h_, keepLastFrame), ORVANTA_OK);
+    ASSERT_TRUE(waitFor([] { return g_frames >= 2; }));
+    OImageFrame* frame = nullptr;
+    uint64_t id = 0;
+    int rc = ORVANTA_ERR_FRAME_REUSED;
+    for (int attempt = 0; attempt < 100 && rc != ORVANTA_OK; ++attempt) {
+        {
+            std::lock_guard<std::mutex> lock(g_lastMutex);
+            frame = g_last;
+            id = g_lastId;
+        }
+        rc = OrvantaLockFrame(frame, id);
+    }
+    ASSERT_EQ(rc, ORVANTA_OK);
+    const std::vector<unsigned char> copy(frame->rawData, frame->rawData + frame->dataSize);
+    const int pinnedAt = g_frames;
+    // More frames than the stream has buffers: each of the others was filled again.
+    ASSERT_TRUE(waitFor([&] { return g_frames >= pinnedAt + 40; }));
+    EXPECT_EQ(frame->frameID, id);
+    EXPECT_EQ(std::memcmp(copy.data(), frame->rawData, copy.size()), 0);
+    {
+        std::lock_guard<std::mutex> lock(g_lastMutex);
+        // The frames went on changing meanwhile (else this test could not see a reuse).
+        EXPECT_NE(std::memcmp(copy.data(), g_last->rawData, copy.size()), 0);
+    }
+    ASSERT_EQ(OrvantaUnlockFrame(frame), ORVANTA_OK);
+    const int unpinnedAt = g_frames;
+    ASSERT_TRUE(waitFor([&] { return g_frames >= unpinnedAt + 2 * ORVANTA_FRAME_RING_DEPTH; }));
+    EXPECT_EQ(OrvantaLockFrame(frame, id), ORVANTA_ERR_FRAME_REUSED);
+    EXPECT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
+    EXPECT_EQ(g_badFrames, 0);
+}
+
+TEST_F(FakeCamera, PixelFormatTheSdkCannotDecodeIsNotStreamed)
+{
+    constexpr uint32_t kPixelFormatRegister = 0x128;
+    constexpr uint32_t kMono8Signed = 0x01080002;
+    ASSERT_EQ(OrvantaWriteRegiser(h_, kPixelFormatRegister, kMono8Signed), ORVANTA_OK);
+    EXPECT_EQ(OrvantaStartAcquisition(h_, countFrame), ORVANTA_ERR_NOT_SUPPORTED);
+    GrabBuffers grab(h_);
+    EXPECT_EQ(OrvantaGrabRAWData(h_, &grab.frame, 1000), ORVANTA_ERR_NOT_SUPPORTED);
+    ASSERT_EQ(OrvantaSetPixelFormatStr(h_, "Mono8"), ORVANTA_OK);
+    EXPECT_EQ(OrvantaStartAcquisition(h_, countFrame), ORVANTA_OK);
+    EXPECT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
 }
 
 // The in-process fake camera streams on regardless of its trigger settings, so frames per

@@ -1,7 +1,9 @@
 // The real-camera backend against Aravis's networked fake camera in a camera namespace of the
-// test network (tools/netns/testnet.sh): discovery, streaming, software trigger and unplugging.
+// test network (tools/netns/testnet.sh): discovery, streaming, every pixel format it sends,
+// software trigger and unplugging.
 #include "OrvantaAPI.h"
 #include "fakegvcamera.h"
+#include "pixelreference.h"
 #include "privatenet.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +114,18 @@ TEST_F(NetworkedFake, ListedStreamsAndGrabs)
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(g_frames, stopped);
     EXPECT_EQ(OrvantaGrabRAWData(h_, &frame, 5000), ORVANTA_OK); // without a stream too
+}
+
+// Each format the fake camera offers, streamed with and without Bayer conversion: the planes
+// hold what its bytes stand for.
+TEST_F(NetworkedFake, EveryPixelFormatOfTheCameraFillsItsPlanes)
+{
+    for (const char* format :
+         {"Mono8", "Mono16", "RGB8", "BayerGR8", "BayerRG8", "BayerGB8", "BayerBG8"}) {
+        ASSERT_EQ(OrvantaSetPixelFormatStr(h_, format), ORVANTA_OK) << format;
+        EXPECT_EQ(pixelref::streamOneCheckedFrame(h_, format, false), "");
+        EXPECT_EQ(pixelref::streamOneCheckedFrame(h_, format, true), "");
+    }
 }
 
 TEST_F(NetworkedFake, SoftwareTriggerDeliversOneFramePerTrigger)

@@ -155,7 +155,7 @@ TEST_F(SdkContract, SimulatedKindsBehaveAsDocumented)
     OrvantaGetPixelFormatStr(mono, format);
     EXPECT_STREQ(format, "Mono8");
     OrvantaGetNumAvailablePixelFormats(mono, &v);
-    EXPECT_EQ(v, 3);
+    EXPECT_EQ(v, 4);
 
     OrvantaHandle nowb = openKind("nowb");
     EXPECT_EQ(OrvantaGetNumAvailableWhiteBalances(nowb, &v), ORVANTA_ERR_NOT_SUPPORTED);
@@ -466,7 +466,7 @@ TEST_F(SdkContract, NodeAccessChecksTypesAndSharesStateWithFeatures)
     auto e = std::make_unique<NodeEnumInfo>();
     e->count = ORVANTA_ENUM_CAPACITY;
     ASSERT_EQ(OrvantaGetNodeEnum(h, "PixelFormat", e.get()), ORVANTA_OK);
-    ASSERT_EQ(e->count, 2u);
+    ASSERT_EQ(e->count, 4u);
     EXPECT_STREQ(e->entries[e->index], "BayerGR8");
     ASSERT_EQ(OrvantaSetNodeString(h, "PixelFormat", "BayerGR12"), ORVANTA_OK);
     OrvantaGetNodeString(h, "PixelFormat", text);

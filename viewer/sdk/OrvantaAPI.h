@@ -29,23 +29,31 @@
  *   Unlock is never torn.
  *
  * Pixel data
- * - rawData holds the sensor bytes of the frame (dataSize bytes); formats of more than 8 bits
- *   use 16-bit little-endian containers (bitsPerPixel is then 16, the container size).
- * - mono8Data is the 8-bit plane of the frame: the most significant 8 bits of every sample for
- *   16-bit-container formats, the same bytes as rawData for 8-bit formats.
- * - rgbData holds width x height x 3 bytes, rows packed, filled when Bayer conversion is on
- *   (demosaiced colour for Bayer formats, grey for mono formats); its content is unspecified
- *   while conversion is off.
+ * - rawData holds the frame as the camera sent it: dataSize bytes in the layout of its
+ *   pixelFormat (see the ORVANTA_PIXEL_* codes). bitsPerPixel is the number of bits one pixel
+ *   occupies there: 8, 10 or 12 for 8-bit and packed formats, 16 for 16-bit containers and
+ *   YUV 4:2:2, 24 for RGB8/BGR8, 32 for RGBa8/BGRa8.
+ * - mono8Data is the 8-bit plane of every frame, width x height bytes: the 8 most significant
+ *   bits of every sample for mono and Bayer formats (the same memory as rawData for 8-bit
+ *   ones), the luma for colour formats (ITU-R BT.601 weights of RGB, the Y samples of YUV).
+ * - rgbData holds width x height x 3 bytes of RGB888, rows packed. It is filled for the colour
+ *   formats RGB8, BGR8, RGBa8, BGRa8 and YUV always (for RGB8 it is the memory of rawData), for
+ *   Bayer formats when Bayer conversion is on (demosaiced), and for mono formats when Bayer
+ *   conversion is on (grey). Otherwise it is null.
+ * - The SDK decodes the formats of the ORVANTA_PIXEL_* list. OrvantaStartAcquisition and the
+ *   grabs return ORVANTA_ERR_NOT_SUPPORTED while the camera's pixel format is another one;
+ *   frames of another format that arrive anyway are dropped.
  *
  * Single grabs (OrvantaGrabRGBData, OrvantaGrabRAWData)
  * - The caller owns the OImageFrame and its buffers: rawData at least maxWidth x maxHeight x 2
- *   bytes (sensor size of OrvantaGetSizeInfo), rgbData at least maxWidth x maxHeight x 3 bytes,
- *   mono8Data null or at least maxWidth x maxHeight bytes. A null buffer is left out: the RAW
- *   grab needs rawData, the RGB grab rgbData. On ORVANTA_OK one frame of the current ROI was
- *   copied and dataSize, width, height, bitsPerPixel, pixelFormat and frameID are set. Grabs
- *   work with or without a running stream. With TriggerMode "On" a grab returns the frame of
- *   the next trigger, and ORVANTA_ERR_TIMEOUT when none comes within the timeout (software
- *   triggers fire only while a stream runs).
+ *   bytes (sensor size of OrvantaGetSizeInfo; x 3 for RGB8 and BGR8, x 4 for RGBa8 and BGRa8),
+ *   rgbData at least maxWidth x maxHeight x 3 bytes, mono8Data null or at least
+ *   maxWidth x maxHeight bytes. A null buffer is left out: the RAW grab needs rawData, the RGB
+ *   grab rgbData. On ORVANTA_OK one frame of the current ROI was copied and dataSize, width,
+ *   height, bitsPerPixel, pixelFormat and frameID are set. Grabs work with or without a running
+ *   stream. With TriggerMode "On" a grab returns the frame of the next trigger, and
+ *   ORVANTA_ERR_TIMEOUT when none comes within the timeout (software triggers fire only while a
+ *   stream runs).
  */
 #ifndef ORVANTA_API_H
 #define ORVANTA_API_H
@@ -115,13 +123,69 @@ enum {
     ORVANTA_ACCESS_READ_WRITE = 4
 };
 
-/* GigE Vision pixel-format codes of the formats the simulated cameras offer. */
+/* GenICam (GigE Vision / USB3 Vision) pixel-format codes of the formats the SDK decodes.
+ * Layouts of rawData, samples in pixel order, rows back to back with no padding:
+ * - MonoN, BayerXXN, N > 8: one sample in a 16-bit little-endian container, the value in the
+ *   low N bits.
+ * - ...p (Mono10p, BayerGR12p, ...): samples packed back to back into a bit stream, least
+ *   significant bit first (Mono12p: byte 0 = bits 7..0 of pixel 0, byte 1 = bits 11..8 of pixel 0
+ *   in its low nibble and bits 3..0 of pixel 1 in its high nibble, byte 2 = bits 11..4 of
+ *   pixel 1).
+ * - ...Packed (Mono12Packed, BayerGR10Packed, ...): two pixels in three bytes; bytes 0 and 2
+ *   hold the 8 most significant bits of pixels 0 and 1, byte 1 their remaining low bits
+ *   (12 bits: low nibble pixel 0, high nibble pixel 1; 10 bits: bits 1..0 pixel 0, bits 5..4
+ *   pixel 1).
+ * - RGB8 / BGR8: 3 bytes a pixel in that order; RGBa8 / BGRa8: 4 bytes, the fourth is alpha.
+ * - YUV422_8: Y0 U Y1 V for each pair of pixels; YUV422_8_UYVY: U Y0 V Y1 (ITU-R BT.601,
+ *   Y 16..235, U and V centred on 128). */
 enum {
     ORVANTA_PIXEL_MONO8 = 0x01080001,
     ORVANTA_PIXEL_MONO10 = 0x01100003,
+    ORVANTA_PIXEL_MONO10PACKED = 0x010C0004,
     ORVANTA_PIXEL_MONO12 = 0x01100005,
+    ORVANTA_PIXEL_MONO12PACKED = 0x010C0006,
+    ORVANTA_PIXEL_MONO14 = 0x01100025,
+    ORVANTA_PIXEL_MONO16 = 0x01100007,
+    ORVANTA_PIXEL_MONO10P = 0x010A0046,
+    ORVANTA_PIXEL_MONO12P = 0x010C0047,
     ORVANTA_PIXEL_BAYERGR8 = 0x01080008,
-    ORVANTA_PIXEL_BAYERGR12 = 0x01100010
+    ORVANTA_PIXEL_BAYERRG8 = 0x01080009,
+    ORVANTA_PIXEL_BAYERGB8 = 0x0108000A,
+    ORVANTA_PIXEL_BAYERBG8 = 0x0108000B,
+    ORVANTA_PIXEL_BAYERGR10 = 0x0110000C,
+    ORVANTA_PIXEL_BAYERRG10 = 0x0110000D,
+    ORVANTA_PIXEL_BAYERGB10 = 0x0110000E,
+    ORVANTA_PIXEL_BAYERBG10 = 0x0110000F,
+    ORVANTA_PIXEL_BAYERGR12 = 0x01100010,
+    ORVANTA_PIXEL_BAYERRG12 = 0x01100011,
+    ORVANTA_PIXEL_BAYERGB12 = 0x01100012,
+    ORVANTA_PIXEL_BAYERBG12 = 0x01100013,
+    ORVANTA_PIXEL_BAYERGR16 = 0x0110002E,
+    ORVANTA_PIXEL_BAYERRG16 = 0x0110002F,
+    ORVANTA_PIXEL_BAYERGB16 = 0x01100030,
+    ORVANTA_PIXEL_BAYERBG16 = 0x01100031,
+    ORVANTA_PIXEL_BAYERGR10PACKED = 0x010C0026,
+    ORVANTA_PIXEL_BAYERRG10PACKED = 0x010C0027,
+    ORVANTA_PIXEL_BAYERGB10PACKED = 0x010C0028,
+    ORVANTA_PIXEL_BAYERBG10PACKED = 0x010C0029,
+    ORVANTA_PIXEL_BAYERGR12PACKED = 0x010C002A,
+    ORVANTA_PIXEL_BAYERRG12PACKED = 0x010C002B,
+    ORVANTA_PIXEL_BAYERGB12PACKED = 0x010C002C,
+    ORVANTA_PIXEL_BAYERBG12PACKED = 0x010C002D,
+    ORVANTA_PIXEL_BAYERBG10P = 0x010A0052,
+    ORVANTA_PIXEL_BAYERGB10P = 0x010A0054,
+    ORVANTA_PIXEL_BAYERGR10P = 0x010A0056,
+    ORVANTA_PIXEL_BAYERRG10P = 0x010A0058,
+    ORVANTA_PIXEL_BAYERBG12P = 0x010C0053,
+    ORVANTA_PIXEL_BAYERGB12P = 0x010C0055,
+    ORVANTA_PIXEL_BAYERGR12P = 0x010C0057,
+    ORVANTA_PIXEL_BAYERRG12P = 0x010C0059,
+    ORVANTA_PIXEL_RGB8 = 0x02180014,
+    ORVANTA_PIXEL_BGR8 = 0x02180015,
+    ORVANTA_PIXEL_RGBA8 = 0x02200016,
+    ORVANTA_PIXEL_BGRA8 = 0x02200017,
+    ORVANTA_PIXEL_YUV422_8_UYVY = 0x0210001F,
+    ORVANTA_PIXEL_YUV422_8 = 0x02100032
 };
 
 /* ---- Records ------------------------------------------------------------------------------ */
@@ -131,9 +195,9 @@ typedef struct OImageFrame {
     uint32_t dataSize;     /* bytes in rawData */
     uint32_t width;        /* pixels */
     uint32_t height;       /* pixels */
-    uint32_t bitsPerPixel; /* bits a pixel occupies in rawData (8 or 16) */
+    uint32_t bitsPerPixel; /* bits a pixel occupies in rawData (8, 10, 12, 16, 24 or 32) */
     unsigned char* rawData;
-    unsigned char* rgbData;   /* width x height x 3, rows packed */
+    unsigned char* rgbData;   /* width x height x 3, rows packed; may be null (see above) */
     unsigned char* mono8Data; /* width x height */
     uint32_t pixelFormat;     /* GigE Vision pixel-format code */
     uint32_t reserved;

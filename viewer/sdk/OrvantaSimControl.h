@@ -4,12 +4,14 @@
  * The simulated cameras are chosen with the environment variable ORVANTA_SIM_CAMERAS, read by
  * OrvantaInit: a comma-separated list of KIND or KIND:COUNT, for example "color:1,mono:2".
  * Unset, it means "color:1,mono:1"; empty, no simulated camera. Kinds:
- *   color    Bayer GR colour camera, 2448 x 2048, BayerGR8 / BayerGR12
- *   mono     monochrome camera, 1280 x 1024, Mono8 / Mono10 / Mono12
+ *   color    Bayer GR colour camera, 2448 x 2048, BayerGR8 / BayerGR12 / RGB8 / YUV422_8
+ *   mono     monochrome camera, 1280 x 1024, Mono8 / Mono10 / Mono12 / Mono12p
  *   thermal  mono camera that also has the string node "NUCMode"
  *   noopen   listed, but refuses to open (ORVANTA_ERR_OPEN_FAILED)
  *   nowb     colour camera without white balance, hue and saturation (reads fail)
  *   gamma4   colour camera whose gamma range is 1.0 to 4.0
+ *   formats  colour camera, 64 x 48, offering every pixel format the SDK decodes (mono formats
+ *            show the scene in grey) and Mono4p, which it does not decode
  *
  * These calls let tests change the set at run time. They need OrvantaInit. IDs are 64-byte
  * buffers as for OrvantaGetCameraID.
