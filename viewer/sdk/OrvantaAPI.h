@@ -16,10 +16,11 @@
  *   camera still open. Init may be called again after Uninit.
  *
  * Frame lifetime (acquisition)
- * - Each open camera keeps a ring of ORVANTA_FRAME_RING_DEPTH frame buffers. The OImageFrame
- *   handed to the acquisition callback lives in one of them; its buffers stay intact after the
- *   callback returns until at least ORVANTA_FRAME_RING_DEPTH - 1 further frames have been
- *   delivered, and the record stays readable until OrvantaStopAcquisition returns.
+ * - Each acquisition delivers into a ring of ORVANTA_FRAME_RING_DEPTH (3) frame buffers. The
+ *   OImageFrame handed to the acquisition callback lives in one of them; its buffers stay intact
+ *   after the callback returns until at least ORVANTA_FRAME_RING_DEPTH - 1 - P further frames
+ *   have been delivered, P being the number of other frames pinned meanwhile, and the record
+ *   stays readable until OrvantaStopAcquisition returns.
  * - A consumer that copies a frame on another thread after the callback returned pins it
  *   first: OrvantaLockFrame(frame, id) with the frameID read inside the callback returns
  *   ORVANTA_OK when the buffers still hold that frame (they are then not reused until
@@ -27,6 +28,10 @@
  *   frame is to be dropped). A pinned buffer is skipped when the camera picks the next one;
  *   when every buffer is pinned the camera drops its frame. So a copy made between Lock and
  *   Unlock is never torn.
+ * - Three buffers are the fewest that serve a consumer which pins one frame at a time (a
+ *   display thread): one holds the frame it copies, one the newest delivered frame, one takes
+ *   the frame being written. So the newest frame stays intact until the next one has been
+ *   delivered, however long the copy takes, and no frame is dropped for want of a buffer.
  *
  * Pixel data
  * - rawData holds the frame as the camera sent it: dataSize bytes in the layout of its
@@ -98,7 +103,7 @@ enum {
     ORVANTA_NODE_TEXT_SIZE = 256,
     ORVANTA_NODE_LIST_CAPACITY = 128,
     ORVANTA_ENUM_CAPACITY = 64,
-    ORVANTA_FRAME_RING_DEPTH = 8
+    ORVANTA_FRAME_RING_DEPTH = 3
 };
 
 /* Node type codes (NodeInfo.type). */
