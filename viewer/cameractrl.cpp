@@ -2,6 +2,7 @@
 #include "ui_cameractrl.h"
 
 #include "camerasession.h"
+#include "pixelfamily.h"
 #include "roipreviewworker.h"
 
 #include <QFileDialog>
@@ -817,7 +818,7 @@ void CameraCtrl::refillSaveExtensions(const QStringList& imageFormats)
 {
     ui->cmbSaveExt->clear();
     ui->cmbSaveExt->addItems(imageFormats);
-    if (!ui->cbPixelFormat->currentText().contains(QLatin1String("Mono")))
+    if (isColourFormat(ui->cbPixelFormat->currentText()))
         ui->cmbSaveExt->addItem(QStringLiteral("RGB"));
 }
 

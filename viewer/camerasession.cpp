@@ -8,6 +8,7 @@
 #include <pthread.h>
 
 #include "framesaver.h"
+#include "pixelfamily.h"
 
 namespace {
 constexpr std::chrono::microseconds kDisplayPeriod(33000);
@@ -183,10 +184,9 @@ DisplayFormat CameraSession::readDisplayFormat()
     check(OrvantaGetSizeInfo(m_handle, &m_size), QStringLiteral("read the image size"));
     char name[ORVANTA_TEXT_SIZE] = {};
     check(OrvantaGetPixelFormatStr(m_handle, name), QStringLiteral("read the pixel format"));
-    const QString text = QString::fromUtf8(name);
-    format.colour = !text.contains(QLatin1String("Mono"));
-    const bool demosaic = format.colour && text.contains(QLatin1String("Bayer"));
-    check(OrvantaSetBayerConversion(m_handle, demosaic),
+    format.name = QString::fromUtf8(name);
+    format.colour = isColourFormat(format.name);
+    check(OrvantaSetBayerConversion(m_handle, pixelFamily(format.name) == PixelFamily::Bayer),
           QStringLiteral("set the Bayer conversion"));
     return format;
 }
@@ -238,8 +238,12 @@ bool CameraSession::startAcquisition(OrvantaFrameCallback callback, const QStrin
     m_countPending = false;
     ++m_stream;
     route(this);
-    if (check(OrvantaStartAcquisition(m_handle, callback),
-              QStringLiteral("%1 Camera[%2]").arg(what, m_cameraId))) {
+    const int status = OrvantaStartAcquisition(m_handle, callback);
+    const QString acquisition = QStringLiteral("%1 Camera[%2]").arg(what, m_cameraId);
+    if (status == ORVANTA_ERR_NOT_SUPPORTED) {
+        emit error(
+            QStringLiteral("%1: pixel format %2 is not supported").arg(acquisition, m_format.name));
+    } else if (check(status, acquisition)) {
         return true;
     }
     route(nullptr);

@@ -25,6 +25,7 @@ class FrameSaver;
 // plane) or as grey, and the format code that picks the grey plane.
 struct DisplayFormat
 {
+    QString name;
     bool colour = false;
     uint32_t pixelFormat = 0;
 };

@@ -1,5 +1,7 @@
 #include "roipreviewworker.h"
 
+#include "pixelfamily.h"
+
 #include <QPainter>
 
 #include <chrono>
@@ -8,12 +10,6 @@
 namespace {
 constexpr int kGrabTimeoutMs = 1000;
 constexpr int kCycleMs = 1000;
-
-bool isColourFormat(const QString& pixelFormat)
-{
-    return pixelFormat.contains(QLatin1String("Bayer")) ||
-           pixelFormat.contains(QLatin1String("YUV"));
-}
 } // namespace
 
 void RawXXtoRaw8(unsigned char* dst, const unsigned char* src, int bitDepth, int width, int height)
@@ -103,35 +99,26 @@ bool RoiPreviewWorker::waitForStop(int milliseconds)
                            [this] { return m_stop.load(); });
 }
 
-QImage RoiPreviewWorker::grabPicture(const Source& source, OImageFrame& frame, size_t capacity)
+QImage RoiPreviewWorker::grabPicture(const Source& source, Buffers& buffers)
 {
-    // capacity = sensor pixels the buffers were sized for: rawData holds 2 bytes a pixel,
-    // rgbData 3. A frame that does not fit (the sensor size changed) is not shown.
-    if (isColourFormat(source.pixelFormat)) {
-        if (OrvantaGrabRGBData(source.handle, &frame, kGrabTimeoutMs) != ORVANTA_OK)
-            return QImage();
-        const size_t pixels = size_t(frame.width) * frame.height;
-        if (pixels == 0 || pixels > capacity)
-            return QImage();
-        return QImage(frame.rgbData, int(frame.width), int(frame.height), int(frame.width) * 3,
-                      QImage::Format_RGB888);
-    }
-    if (OrvantaGrabRAWData(source.handle, &frame, kGrabTimeoutMs) != ORVANTA_OK)
+    // Every format is grabbed as RGB (grey for mono formats) and no raw data is copied: a
+    // format text that lags behind the camera (changed elsewhere) can then never make a frame
+    // overrun the buffers. A frame larger than the sensor (its size changed) is not shown.
+    const bool colour = isColourFormat(source.pixelFormat);
+    if (!colour)
+        buffers.plane.resize(buffers.capacity);
+    OImageFrame frame{};
+    frame.rgbData = buffers.rgb.data();
+    frame.mono8Data = colour ? nullptr : buffers.plane.data();
+    if (OrvantaGrabRGBData(source.handle, &frame, kGrabTimeoutMs) != ORVANTA_OK)
         return QImage();
     const size_t pixels = size_t(frame.width) * frame.height;
-    if (pixels == 0 || pixels > capacity)
+    if (pixels == 0 || pixels > buffers.capacity)
         return QImage();
-    unsigned char* plane = frame.rawData;
-    if (source.pixelFormat.contains(QLatin1String("12"))) {
-        // Each sample is a 16-bit container: the frame must really hold them all.
-        if (pixels * 2 > frame.dataSize)
-            return QImage();
-        RawXXtoRaw8(frame.rgbData, frame.rawData, 12, int(frame.width), int(frame.height));
-        plane = frame.rgbData;
-    } else if (pixels > frame.dataSize) {
-        return QImage();
-    }
-    return QImage(plane, int(frame.width), int(frame.height), int(frame.width),
+    if (colour)
+        return QImage(frame.rgbData, int(frame.width), int(frame.height), int(frame.width) * 3,
+                      QImage::Format_RGB888);
+    return QImage(frame.mono8Data, int(frame.width), int(frame.height), int(frame.width),
                   QImage::Format_Grayscale8);
 }
 
@@ -140,9 +127,10 @@ void RoiPreviewWorker::run()
     const Source initial = currentSource();
     const int sensorWidth = qMax(0, initial.size.maxWidth);
     const int sensorHeight = qMax(0, initial.size.maxHeight);
-    const size_t capacity = size_t(sensorWidth) * size_t(sensorHeight);
-    std::vector<unsigned char> raw(capacity * 2);
-    std::vector<unsigned char> rgb(capacity * 3);
+    Buffers buffers;
+    buffers.capacity = size_t(sensorWidth) * size_t(sensorHeight);
+    buffers.rgb.resize(buffers.capacity * 3);
+    const size_t capacity = buffers.capacity;
     QImage canvas;
     if (capacity > 0) {
         canvas = QImage(sensorWidth, sensorHeight, QImage::Format_RGB888);
@@ -155,10 +143,7 @@ void RoiPreviewWorker::run()
     while (!m_stop) {
         const Source source = currentSource();
         if (source.handle && capacity > 0) {
-            OImageFrame frame{};
-            frame.rawData = raw.data();
-            frame.rgbData = rgb.data();
-            const QImage picture = grabPicture(source, frame, capacity);
+            const QImage picture = grabPicture(source, buffers);
             if (!picture.isNull()) {
                 const QImage scaled = composeRoiPreview(
                     canvas, picture, QPoint(source.size.xOffset, source.size.yOffset),

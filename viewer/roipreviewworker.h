@@ -62,8 +62,15 @@ private:
 
     void run();
     Source currentSource() const;
+    // Buffers for frames of up to `capacity` pixels (the sensor): the RGB picture, and the
+    // 8-bit plane, made when a mono format first needs it.
+    struct Buffers
+    {
+        size_t capacity = 0;
+        std::vector<unsigned char> rgb, plane;
+    };
     // Grabs one frame into the buffers; returns the picture over them, or a null image.
-    QImage grabPicture(const Source& source, OImageFrame& frame, size_t capacity);
+    QImage grabPicture(const Source& source, Buffers& buffers);
     bool waitForStop(int milliseconds);
 
     mutable std::mutex m_mutex;

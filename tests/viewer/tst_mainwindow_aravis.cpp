@@ -1,10 +1,14 @@
 // The viewer's main window with a real GigE Vision camera: Aravis's networked fake camera in a
 // camera namespace of the test network. Listing, opening, streaming, closing and reopening,
-// software trigger from the control dock, and unplugging noticed by the discovery timer.
+// an RGB8 picture, software trigger from the control dock, and unplugging noticed by the
+// discovery timer.
 #include "tst_mainwindow_util.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -197,6 +201,44 @@ private slots:
         action(*m_window, "actionClose")->trigger();
         QVERIFY(!m_window->isAcquiring());
         QVERIFY(!m_window->cameraHandle());
+    }
+
+    // RGB8 is shown as the camera's picture, not as the view's empty background.
+    void rgb8IsShownAsThePicture()
+    {
+        openListedCamera();
+        QCOMPARE(OrvantaSetPixelFormatStr(m_window->cameraHandle(), "RGB8"), int(ORVANTA_OK));
+        streamUntilCounted(3);
+        auto* view = m_window->findChild<QGraphicsView*>(QStringLiteral("graphicsView"));
+        QVERIFY(view && view->scene());
+        const auto shownPicture = [view] {
+            for (QGraphicsItem* item : view->scene()->items()) {
+                if (auto* p = dynamic_cast<QGraphicsPixmapItem*>(item)) {
+                    return p->pixmap().toImage().convertToFormat(QImage::Format_RGB888);
+                }
+            }
+            return QImage();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!shownPicture().isNull(), 10000);
+        m_window->slotStopCamera();
+        const QImage picture = shownPicture();
+        const QColor background = view->backgroundBrush().style() == Qt::NoBrush
+                                      ? view->palette().color(QPalette::Base)
+                                      : view->backgroundBrush().color();
+        double mean = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            const uchar* row = picture.constScanLine(y);
+            for (int x = 0; x < picture.width() * 3; ++x) {
+                mean += row[x];
+            }
+        }
+        mean /= double(picture.width()) * picture.height() * 3;
+        const double backgroundMean =
+            (background.red() + background.green() + background.blue()) / 3.0;
+        QVERIFY2(
+            qAbs(mean - backgroundMean) > 20,
+            qPrintable(
+                QStringLiteral("picture mean %1, background %2").arg(mean).arg(backgroundMean)));
     }
 
     void softwareTriggerFromTheDockDeliversOneFramePerTrigger()

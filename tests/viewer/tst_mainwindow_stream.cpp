@@ -109,6 +109,38 @@ private slots:
         QVERIFY2(brightestOdd > 32, qPrintable(QString::number(brightestOdd)));
     }
 
+    // Colour formats are shown in colour; a format the SDK cannot decode is reported in the
+    // log and not streamed.
+    void colourFormatsShownInColourUnknownFormatsRefused()
+    {
+        auto w = makeWindow("formats:1");
+        w->slotOpenCamera(0);
+        for (const char* format : {"RGB8", "YUV422_8", "BayerGR12p"}) {
+            QCOMPARE(OrvantaSetPixelFormatStr(w->cameraHandle(), format), int(ORVANTA_OK));
+            DisplayedPictures shown(*w);
+            w->slotStartCamera();
+            QTRY_VERIFY_WITH_TIMEOUT(shown.total >= 1, 15000);
+            w->slotStopCamera();
+            const QImage img = shown.images.last().convertToFormat(QImage::Format_RGB888);
+            int colourful = 0;
+            for (int y = 0; y < img.height(); ++y) {
+                const uchar* p = img.constScanLine(y);
+                for (int x = 0; x < img.width(); ++x, p += 3) {
+                    colourful += qAbs(p[0] - p[1]) > 40 || qAbs(p[1] - p[2]) > 40;
+                }
+            }
+            QVERIFY2(colourful > img.width() * img.height() / 10,
+                     qPrintable(QStringLiteral("%1: %2").arg(format).arg(colourful)));
+        }
+        QCOMPARE(OrvantaSetPixelFormatStr(w->cameraHandle(), "Mono4p"), int(ORVANTA_OK));
+        w->slotStartCamera();
+        QVERIFY(!w->isAcquiring());
+        CHECK_STATES(*w, Session::Open);
+        QVERIFY(logContains(*w, QStringLiteral("start stream Camera[%1]: pixel format Mono4p "
+                                               "is not supported")
+                                    .arg(w->cameraId())));
+    }
+
     void singleGrabShowsOneFrameAndRestoresContinuous()
     {
         auto w = makeWindow("mono:1");
