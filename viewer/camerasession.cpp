@@ -7,6 +7,7 @@
 #include <mutex>
 #include <pthread.h>
 
+#include "displaypictures.h"
 #include "framesaver.h"
 #include "pixelfamily.h"
 
@@ -347,6 +348,7 @@ void CameraSession::displayLoop()
     pthread_setname_np(pthread_self(), "orv-display");
     CopiedFrame copy;
     copy.picture.resize(size_t(std::max(0, m_size.width)) * size_t(std::max(0, m_size.height)) * 3);
+    DisplayPictures pictures;
     const DisplayFormat format = m_format;
     auto nextDisplay = std::chrono::steady_clock::now();
     quint64 savesSkipped = 0;
@@ -378,7 +380,11 @@ void CameraSession::displayLoop()
         if (m_tap) {
             m_tap(image);
         }
-        emit frameReady(QPixmap::fromImage(image));
+        // A grey picture becomes a 32-bit pixmap of its own, so that the centre cross painted
+        // on it keeps its colour.
+        emit frameReady(copy.colour
+                            ? QPixmap::fromImage(pictures.fill(image), Qt::NoFormatConversion)
+                            : QPixmap::fromImage(image));
         // At most one frame per display period, measured from the last display.
         nextDisplay = std::max(nextDisplay + kDisplayPeriod, std::chrono::steady_clock::now());
         std::this_thread::sleep_until(nextDisplay);

@@ -1,5 +1,6 @@
-// The hand-over of frames from the SDK callback thread to a display thread, without Qt: every
-// frame counted, copies never torn, a reused frame dropped, and the rate window arithmetic.
+// The hand-over of frames from the SDK callback thread to a display thread, without Qt's GUI:
+// every frame counted, copies never torn, a reused frame dropped, the display pictures reused
+// only when unshared, and the rate window arithmetic.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "displaypictures.h"
 #include "framehandover.h"
 #include "ratewindow.h"
 #include "sdk/OrvantaSimControl.h"
@@ -147,6 +149,29 @@ TEST(FrameHandOverTest, DisplayPlaneOfEachFormat)
     EXPECT_EQ(displayPlaneFor(false, ORVANTA_PIXEL_BAYERGR12, 16), DisplayPlane::Mono8);
     EXPECT_EQ(displayPlaneFor(false, ORVANTA_PIXEL_MONO10, 16), DisplayPlane::Mono8);
     EXPECT_EQ(displayPlaneFor(false, ORVANTA_PIXEL_MONO8, 8), DisplayPlane::Raw);
+    EXPECT_EQ(displayPlaneFor(false, ORVANTA_PIXEL_MONO12P, 12), DisplayPlane::Mono8);
+    EXPECT_EQ(displayPlaneFor(true, ORVANTA_PIXEL_YUV422_8, 16), DisplayPlane::Rgb);
+}
+
+// A picture is refilled in place once nothing shares it; one a pixmap still holds keeps its
+// pixels and a new picture takes the frame.
+TEST(DisplayPicturesTest, PictureStillSharedIsNeverOverwritten)
+{
+    const auto frame = [](uchar value) {
+        QImage f(5, 3, QImage::Format_RGB888); // rows of 15 bytes in lines of 16
+        f.fill(QColor(value, value, value));
+        return f;
+    };
+    DisplayPictures pictures;
+    const uchar* first = pictures.fill(frame(10)).constBits();
+    const QImage shown = pictures.fill(frame(20)); // shared, as by a pixmap on screen
+    const QImage& again = pictures.fill(frame(30));
+    EXPECT_EQ(again.constBits(), first);
+    EXPECT_EQ(again, frame(30));
+    const QImage& replaced = pictures.fill(frame(40));
+    EXPECT_NE(replaced.constBits(), shown.constBits());
+    EXPECT_EQ(replaced, frame(40));
+    EXPECT_EQ(shown, frame(20));
 }
 
 TEST(FrameHandOverTest, FrameNotHandedOutBySdkIsNotCopied)
