@@ -1,7 +1,8 @@
 // Streaming benchmark of the real-camera backend against Aravis's networked fake camera at
 // 2048 x 2048 and its top frame rate, side by side with Aravis's own arv-camera-test-0.8 on the
-// same camera: frames per second, missing packets and CPU seconds per frame. Runs only inside
-// the test network: tools/netns/testnet.sh --cams 1 -- aravis_bench [seconds]
+// same camera: frames per second, missing packets and CPU seconds per frame, for Mono8 and for
+// BayerGR8 with the SDK's Bayer conversion on (arv-camera-test only receives the frames). Runs
+// only inside the test network: tools/netns/testnet.sh --cams 1 -- aravis_bench [seconds]
 #include "OrvantaAPI.h"
 #include "aravisdevice.h"
 #include "library.h"
@@ -50,7 +51,14 @@ std::string firstWord(const char* text)
     return w;
 }
 
-int sdkRun(double seconds, std::string& id, float& rate, Figures& out)
+// One case of the benchmark: the camera's pixel format, and the SDK's Bayer conversion.
+struct Scenario
+{
+    const char* format;
+    bool conversion;
+};
+
+int sdkRun(double seconds, const Scenario& scenario, std::string& id, float& rate, Figures& out)
 {
     setenv("ORVANTA_BACKENDS", "real", 1);
     setenv("ORVANTA_ARAVIS_INTERFACES", "GigEVision", 1);
@@ -73,6 +81,8 @@ int sdkRun(double seconds, std::string& id, float& rate, Figures& out)
     size.width = std::min(2048, size.maxWidth);
     size.height = std::min(2048, size.maxHeight);
     OrvantaSetSizeInfo(h, size);
+    OrvantaSetPixelFormatStr(h, scenario.format);
+    OrvantaSetBayerConversion(h, scenario.conversion ? 1 : 0);
     float lo = 0;
     OrvantaGetFrameRateMinMax(h, &lo, &rate);
     OrvantaSetFrameRate(h, rate);
@@ -92,7 +102,7 @@ int sdkRun(double seconds, std::string& id, float& rate, Figures& out)
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     getrusage(RUSAGE_SELF, &after);
     out.cpu = cpuSeconds(after) - cpuSeconds(before);
-    out.frames = g_frames;
+    out.frames = g_frames.exchange(0);
     out.missingPackets = st.missingPackets;
     out.incomplete = st.incomplete;
     OrvantaCloseCamera(h);
@@ -121,19 +131,22 @@ double processCpu(pid_t pid)
 // arv-camera-test-0.8 prints one "N frames/s" line a second once streaming. The window runs
 // from its first such line to the last one: start-up (opening, GenICam parsing) stays outside,
 // as it does for the SDK run. Its closing figures give the missing packets.
-int referenceRun(double seconds, const std::string& id, float rate, Figures& out)
+int referenceRun(double seconds, const Scenario& scenario, const std::string& id, float rate,
+                 Figures& out)
 {
     int pipeFd[2];
     if (pipe(pipeFd) != 0)
         return 1;
     const std::string frequency = std::to_string(rate);
+    const std::string features = std::string("PixelFormat=") + scenario.format;
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(pipeFd[1], 1);
         close(pipeFd[0]);
         // Line-buffered, so that each figure arrives when it is printed.
         execlp("stdbuf", "stdbuf", "-oL", "arv-camera-test-0.8", "-n", id.c_str(), "-w", "2048",
-               "-h", "2048", "-f", frequency.c_str(), static_cast<char*>(nullptr));
+               "-h", "2048", "-f", frequency.c_str(), "--features", features.c_str(),
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeFd[1]);
@@ -190,7 +203,7 @@ int referenceRun(double seconds, const std::string& id, float rate, Figures& out
 
 void print(const char* who, const Figures& f)
 {
-    std::printf("%-22s %8.1f %10llu %10llu %12.5f\n", who, double(f.frames) / f.seconds,
+    std::printf("%-40s %8.1f %10llu %10llu %12.5f\n", who, double(f.frames) / f.seconds,
                 static_cast<unsigned long long>(f.missingPackets),
                 static_cast<unsigned long long>(f.incomplete),
                 f.frames ? f.cpu / double(f.frames) : 0.0);
@@ -215,26 +228,36 @@ int main(int argc, char** argv)
 
     // Each client gets a freshly started camera of the same kind.
     const std::string cameraNs = firstWord(std::getenv("TESTNET_CAM_NS"));
-    Figures sdk, reference;
-    std::string id;
-    float rate = 0;
-    {
+    const Scenario scenarios[] = {{"Mono8", false}, {"BayerGR8", true}};
+    std::printf("%-40s %8s %10s %10s %12s\n", "", "frames/s", "missing", "incomplete",
+                "CPU s/frame");
+    for (const Scenario& scenario : scenarios) {
+        Figures sdk, reference;
+        std::string id;
+        float rate = 0;
+        {
+            FakeGvCamera camera(cameraNs, "GV01");
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            if (sdkRun(seconds, scenario, id, rate, sdk))
+                return 1;
+        }
         FakeGvCamera camera(cameraNs, "GV01");
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        if (sdkRun(seconds, id, rate, sdk))
+        if (referenceRun(seconds, scenario, id, rate, reference)) {
+            std::fprintf(stderr, "arv-camera-test-0.8 gave no figures\n");
             return 1;
+        }
+        const std::string what =
+            std::string(scenario.format) + (scenario.conversion ? ", Bayer conversion" : "");
+        std::printf("%s, 2048 x 2048, requested %.1f frames/s, %.0f s each\n", what.c_str(),
+                    double(rate), seconds);
+        print("  libOrvantaAPI", sdk);
+        print("  arv-camera-test-0.8", reference);
+        std::printf("  CPU per frame, ours / arv-camera-test-0.8: %.2f\n",
+                    sdk.frames && reference.frames && reference.cpu > 0
+                        ? (sdk.cpu / double(sdk.frames)) /
+                              (reference.cpu / double(reference.frames))
+                        : 0.0);
     }
-    FakeGvCamera camera(cameraNs, "GV01");
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    if (referenceRun(seconds, id, rate, reference)) {
-        std::fprintf(stderr, "arv-camera-test-0.8 gave no figures\n");
-        return 1;
-    }
-    std::printf("fake camera %s, 2048 x 2048, requested %.1f frames/s, %.0f s each\n", id.c_str(),
-                double(rate), seconds);
-    std::printf("%-22s %8s %10s %10s %12s\n", "", "frames/s", "missing", "incomplete",
-                "CPU s/frame");
-    print("libOrvantaAPI", sdk);
-    print("arv-camera-test-0.8", reference);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Streaming-path benchmark of the viewer: runs the main window's live stream against a
 // simulated camera and prints delivered and counted frames, displayed frames per second,
 // CPU seconds of the viewer's threads per delivered frame and memory over the run.
-// Usage: viewer_pipeline [seconds per scenario, default 10]
+// Usage: viewer_pipeline [seconds per scenario, default 10] [scenario letter, default all]
+// (one scenario alone gives that scenario's own peak memory)
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -158,8 +159,11 @@ int main(int argc, char* argv[])
         {"(b) Mono8 small ROI, top rate", "mono:1", {0, 0, 320, 64, 0, 0}, 0},
         {"(c) colour 2448x2048 at 30 fps", "color:1", {0, 0, 0, 0, 0, 0}, 30},
     };
+    const QByteArray only = argc > 2 ? QByteArray(argv[2]) : QByteArray();
     for (const Scenario& sc : scenarios) {
-        run(sc, seconds);
+        if (only.isEmpty() || QByteArray(sc.title).startsWith("(" + only + ")")) {
+            run(sc, seconds);
+        }
     }
     return 0;
 }
