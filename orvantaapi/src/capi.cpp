@@ -3,6 +3,7 @@
 #include "OrvantaAPI.h"
 #include "OrvantaSimControl.h"
 
+#include "featuresfile.h"
 #include "library.h"
 #include "pixelformat.h"
 
@@ -267,6 +268,10 @@ const char* OrvantaStatusText(int status)
         return "no such register";
     case ORVANTA_ERR_DEVICE:
         return "device failure";
+    case ORVANTA_ERR_FILE:
+        return "file cannot be read or written";
+    case ORVANTA_ERR_PARTIAL:
+        return "some features were not applied";
     default:
         return "unknown status";
     }
@@ -805,6 +810,26 @@ int OrvantaSetStrobeEnable(OrvantaHandle handle, bool enabled)
 int OrvantaSetUserDefault(OrvantaHandle handle)
 {
     return withDevice(handle, [](Device& d) { return d.restoreFactoryDefault(); });
+}
+
+int OrvantaSaveFeatures(OrvantaHandle handle, const char* path)
+{
+    if (!path || !*path)
+        return ORVANTA_ERR_BAD_ARGUMENT;
+    return withDevice(handle, [&](Device& d) { return saveFeatureFile(d, path); });
+}
+
+int OrvantaLoadFeatures(OrvantaHandle handle, const char* path, char* report, size_t capacity)
+{
+    if (report && capacity)
+        report[0] = '\0';
+    if (!path || !*path || (!report && capacity))
+        return ORVANTA_ERR_BAD_ARGUMENT;
+    std::vector<FeatureProblem> problems;
+    const int rc =
+        withDevice(handle, [&](Device& d) { return loadFeatureFile(d, path, problems); });
+    writeFeatureReport(problems, report, capacity);
+    return rc;
 }
 
 int OrvantaSimPlugCamera(const char* kind, char* id)

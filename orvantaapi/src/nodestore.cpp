@@ -123,6 +123,10 @@ int NodeStore::info(const std::string& name, NodeInfo& out) const
     out = NodeInfo{};
     out.type = n->type;
     out.access = n->access;
+    // A value the camera drives itself (its auto mode on) reads as read-only meanwhile.
+    if (out.access == ORVANTA_ACCESS_READ_WRITE && writeGuard &&
+        writeGuard(*n) == ORVANTA_ERR_READ_ONLY)
+        out.access = ORVANTA_ACCESS_READ_ONLY;
     n->displayName.copy(out.displayName, sizeof out.displayName - 1);
     n->description.copy(out.description, sizeof out.description - 1);
     n->unit.copy(out.unit, sizeof out.unit - 1);

@@ -1,5 +1,5 @@
 // Shared helpers of the SDK tests: a fixture that initialises the SDK per test and opens
-// simulated cameras, and caller-owned grab buffers.
+// simulated cameras, caller-owned grab buffers, and node writes and feature files as text.
 #ifndef ORVANTA_SDKTESTUTIL_H
 #define ORVANTA_SDKTESTUTIL_H
 
@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 class SdkTest : public ::testing::Test
@@ -73,6 +77,66 @@ struct GrabBuffers
         for (size_t i = 0; i < n; ++i)
             sum += rgb[3 * i + size_t(channel)];
         return n ? sum / double(n) : 0;
+    }
+};
+
+// Writes a node of any value type from text; the status of the typed call.
+inline int setNodeText(OrvantaHandle h, const char* name, const char* text)
+{
+    NodeInfo info{};
+    if (int rc = OrvantaGetNodeInfo(h, name, &info))
+        return rc;
+    switch (info.type) {
+    case ORVANTA_NODE_INTEGER:
+        return OrvantaSetNodeInt(h, name, std::strtoll(text, nullptr, 0));
+    case ORVANTA_NODE_FLOAT:
+        return OrvantaSetNodeFloat(h, name, std::strtod(text, nullptr));
+    case ORVANTA_NODE_BOOLEAN:
+        return OrvantaSetNodeBoolean(h, name, std::string(text) == "1");
+    default:
+        return OrvantaSetNodeString(h, name, text);
+    }
+}
+
+inline int64_t nodeInt(OrvantaHandle h, const char* name)
+{
+    NodeIntInfo v{};
+    EXPECT_EQ(OrvantaGetNodeInt(h, name, &v), ORVANTA_OK) << name;
+    return v.value;
+}
+
+inline double nodeFloat(OrvantaHandle h, const char* name)
+{
+    NodeFloatInfo v{};
+    EXPECT_EQ(OrvantaGetNodeFloat(h, name, &v), ORVANTA_OK) << name;
+    return v.value;
+}
+
+// A file in the test's temporary directory, removed with the object.
+struct TempFile
+{
+    std::string path;
+    explicit TempFile(const std::string& name)
+        : path(::testing::TempDir() + "orvanta-" + std::to_string(::getpid()) + "-" + name)
+    {}
+    ~TempFile() { std::remove(path.c_str()); }
+
+    std::string read() const
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void write(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+
+    // The lines that are not comments.
+    std::vector<std::string> featureLines() const
+    {
+        std::vector<std::string> lines;
+        std::ifstream in(path);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty() && line[0] != '#')
+                lines.push_back(line);
+        return lines;
     }
 };
 

@@ -64,6 +64,7 @@
 #define ORVANTA_API_H
 
 #include <stdbool.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -95,7 +96,9 @@ enum {
     ORVANTA_ERR_BUSY = -14,            /* the camera is already open */
     ORVANTA_ERR_FRAME_REUSED = -15,    /* the frame's buffers were reused (OrvantaLockFrame) */
     ORVANTA_ERR_NO_REGISTER = -16,     /* no register at that address */
-    ORVANTA_ERR_DEVICE = -17           /* the device failed or vanished */
+    ORVANTA_ERR_DEVICE = -17,          /* the device failed or vanished */
+    ORVANTA_ERR_FILE = -18,            /* a file could not be read or written */
+    ORVANTA_ERR_PARTIAL = -19          /* some features of a file were not applied */
 };
 
 enum {
@@ -397,6 +400,42 @@ ORVANTA_API int OrvantaSetStrobeDuration(OrvantaHandle handle, int microseconds)
 
 /* Restores the factory settings (the "Default" user set) into the camera's current state. */
 ORVANTA_API int OrvantaSetUserDefault(OrvantaHandle handle);
+
+/* ---- Feature files ----------------------------------------------------------------------- */
+/* A features file holds a camera's settings as text: lines starting with '#' are comments (the
+ * saved file begins with the camera's model and serial number, the date and the SDK version),
+ * every other line is "FeatureName<TAB>Value". Integers are decimal (0x hex is read too),
+ * floats use '.' whatever the locale, booleans are 1 and 0 (true and false are read too),
+ * enumerations are given by entry name, strings verbatim up to the end of the line. */
+
+/* Writes every feature that can be read and written now, in the order of the node tree:
+ * commands, read-only features and the transport layer (TransportLayerControl and the Gev...
+ * features: addresses, packet size) are left out. The file is replaced only once complete, so
+ * a failed save leaves an older file as it was. ORVANTA_ERR_FILE when it cannot be written. */
+ORVANTA_API int OrvantaSaveFeatures(OrvantaHandle handle, const char* path);
+
+/* Applies a features file, also one saved from another model: the features in file order, then
+ * those refused (out of range, read-only) again in up to three more passes, since a range can
+ * depend on another feature (Width before OffsetX, ExposureAuto before ExposureTime). Features
+ * that do not keep their value after a later write are retried too. Nothing is written for a
+ * malformed line. Stop the acquisition first: features that size the frames are refused while
+ * acquiring.
+ *
+ * report: caller buffer of capacity bytes, or null with capacity 0. It receives one line per
+ * line of the file that was not applied, by line number:
+ *     "LINE<TAB>FEATURE<TAB>REASON\n"
+ * LINE is the file's line number (0 for the file as a whole), FEATURE is empty for a malformed
+ * line, REASON starts with "missing on this camera", "read-only", "out of range",
+ * "wrong type", "malformed line", "did not keep the value", "not writable while acquiring",
+ * "transport-layer setting" or "cannot be read". Only whole lines are written; when they do not
+ * all fit, the report ends with "0<TAB><TAB>N more not listed\n". The report is always
+ * NUL-terminated when capacity > 0; 4096 bytes hold a few dozen lines.
+ *
+ * Returns ORVANTA_OK when every feature was applied (empty report), ORVANTA_ERR_PARTIAL when some
+ * were not (listed in the report), ORVANTA_ERR_FILE when the file cannot be read (the reason in
+ * the report), or the status of a camera that failed meanwhile. */
+ORVANTA_API int OrvantaLoadFeatures(OrvantaHandle handle, const char* path, char* report,
+                                    size_t capacity);
 
 #ifdef __cplusplus
 }
