@@ -17,7 +17,7 @@ orvanta_add_test(tst_sdk_aravis_pixels KIND unit SOURCES tst_sdk_aravis_pixels.c
 find_program(ORVANTA_ARV_FAKE_GV arv-fake-gv-camera-0.8)
 if(ORVANTA_TESTNET AND ORVANTA_ARV_FAKE_GV)
     orvanta_add_test(tst_sdk_aravis_gv KIND netns LABELS aravis TIMEOUT 300 SERIAL
-        SOURCES tst_sdk_aravis_gv.cpp fakegvcamera.h privatenet.h
+        SOURCES tst_sdk_aravis_gv.cpp fakegvcamera.h privatenet.h sdktestutil.h
         LIBS OrvantaAPI GTest::gtest GTest::gtest_main Threads::Threads
         COMMAND_PREFIX ${ORVANTA_TESTNET} --cams 1 --)
 endif()

@@ -1,10 +1,11 @@
 // The real-camera backend against Aravis's networked fake camera in a camera namespace of the
 // test network (tools/netns/testnet.sh): discovery, streaming, every pixel format it sends,
-// software trigger and unplugging.
+// software trigger, unplugging, and a features file carried over a restart of the camera.
 #include "OrvantaAPI.h"
 #include "fakegvcamera.h"
 #include "pixelreference.h"
 #include "privatenet.h"
+#include "sdktestutil.h"
 
 #include <gtest/gtest.h>
 
@@ -78,18 +79,25 @@ protected:
         setenv("ORVANTA_BACKENDS", "real", 1);
         setenv("ORVANTA_ARAVIS_INTERFACES", "GigEVision", 1);
         setenv("ORVANTA_ARAVIS_REFRESH_MS", "300", 1);
-        camera_ = std::make_unique<FakeGvCamera>(*words(env("TESTNET_CAM_NS")).begin(), "GV01");
-        ASSERT_TRUE(camera_->running());
+        plug();
         ASSERT_EQ(OrvantaInit(), ORVANTA_OK);
         ASSERT_TRUE(waitFor([] { return cameraCount() == 1; }, 15000));
         char id[ORVANTA_TEXT_SIZE] = {};
         ASSERT_EQ(OrvantaGetCameraID(0, id), ORVANTA_OK);
+        id_ = id;
         ASSERT_EQ(OrvantaOpenCamera(id, &h_), ORVANTA_OK) << id;
         g_frames = 0;
     }
     void TearDown() override { OrvantaUninit(); }
 
+    void plug()
+    {
+        camera_ = std::make_unique<FakeGvCamera>(*words(env("TESTNET_CAM_NS")).begin(), "GV01");
+        ASSERT_TRUE(camera_->running());
+    }
+
     std::unique_ptr<FakeGvCamera> camera_;
+    std::string id_;
     OrvantaHandle h_ = nullptr;
 };
 
@@ -162,4 +170,37 @@ TEST_F(NetworkedFake, UnpluggedCameraLeavesTheListAndFailsItsSession)
     EXPECT_EQ(g_frames, frames);
     EXPECT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
     EXPECT_EQ(OrvantaCloseCamera(h_), ORVANTA_OK);
+}
+
+TEST_F(NetworkedFake, FeaturesFileRestoresTheSettingsAfterARestart)
+{
+    const std::pair<const char*, const char*> changes[] = {{"Width", "256"},
+                                                           {"Height", "128"},
+                                                           {"OffsetX", "16"},
+                                                           {"BinningHorizontal", "2"},
+                                                           {"TriggerMode", "On"},
+                                                           {"TriggerSource", "Software"},
+                                                           {"ExposureTimeAbs", "5000.5"},
+                                                           {"TestRegister", "42"}};
+    for (const auto& c : changes)
+        ASSERT_EQ(setNodeText(h_, c.first, c.second), ORVANTA_OK) << c.first;
+    TempFile saved("gv-saved.txt"), again("gv-again.txt");
+    ASSERT_EQ(OrvantaSaveFeatures(h_, saved.path.c_str()), ORVANTA_OK);
+    EXPECT_EQ(saved.read().find("PayloadSize"), std::string::npos); // transport layer
+
+    // The fake camera keeps no user sets: a restart brings back its factory settings.
+    ASSERT_EQ(OrvantaCloseCamera(h_), ORVANTA_OK);
+    camera_->unplug();
+    plug();
+    ASSERT_TRUE(
+        waitFor([this] { return OrvantaOpenCamera(id_.c_str(), &h_) == ORVANTA_OK; }, 15000));
+    ASSERT_NE(nodeInt(h_, "Width"), 256);
+
+    char report[4096] = {};
+    ASSERT_EQ(OrvantaLoadFeatures(h_, saved.path.c_str(), report, sizeof report), ORVANTA_OK)
+        << report;
+    ASSERT_EQ(OrvantaSaveFeatures(h_, again.path.c_str()), ORVANTA_OK);
+    EXPECT_EQ(again.featureLines(), saved.featureLines());
+    EXPECT_EQ(nodeInt(h_, "Width"), 256);
+    EXPECT_EQ(nodeInt(h_, "TestRegister"), 42);
 }
