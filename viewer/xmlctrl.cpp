@@ -1,9 +1,11 @@
 #include "xmlctrl.h"
 #include "ui_xmlctrl.h"
 
+#include <QAction>
 #include <QHostAddress>
 #include <QKeyEvent>
 #include <QSet>
+#include <QSortFilterProxyModel>
 
 #include <algorithm>
 #include <cmath>
@@ -62,6 +64,15 @@ XMLCtrl::XMLCtrl(CameraSession* session, QWidget* parent)
     ui->setupUi(this);
     HideShowXMLCtrl(EditorMode::None, true);
     connect(m_session, &CameraSession::streamingChanged, this, &XMLCtrl::UpdateAcqState);
+    m_filter = new QSortFilterProxyModel(this);
+    m_filter->setRecursiveFilteringEnabled(true); // a match keeps its categories
+    m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    ui->treeXML->setModel(m_filter);
+    auto* clearFilter = new QAction(ui->edXMLFilter);
+    clearFilter->setShortcut(Qt::Key_Escape);
+    clearFilter->setShortcutContext(Qt::WidgetShortcut);
+    connect(clearFilter, &QAction::triggered, ui->edXMLFilter, &QLineEdit::clear);
+    ui->edXMLFilter->addAction(clearFilter);
 }
 
 XMLCtrl::~XMLCtrl() = default;
@@ -70,18 +81,47 @@ void XMLCtrl::CreateXMLTree(void* hCamera)
 {
     const QStringList headers{tr("Root")};
     m_hCamera = hCamera;
+    m_filter->setSourceModel(nullptr);
     delete m_model;
     m_model = new TreeModel(headers, m_hCamera, this);
-    ui->treeXML->setModel(m_model);
+    m_filter->setSourceModel(m_model);
+    if (!ui->edXMLFilter->text().trimmed().isEmpty())
+        ui->treeXML->expandAll();
     for (int column = 0; column < m_model->columnCount(); ++column)
         ui->treeXML->resizeColumnToContents(column);
 }
 
 void XMLCtrl::DeleteXMLTree()
 {
-    delete m_model; // the view falls back to an empty model
+    m_filter->setSourceModel(nullptr); // the view shows an empty tree
+    delete m_model;
     m_model = nullptr;
     m_hCamera = nullptr;
+}
+
+void XMLCtrl::on_edXMLFilter_textChanged(const QString& text)
+{
+    m_filter->setFilterFixedString(text.trimmed());
+    // Matches are shown unfolded; without a filter the tree folds back around the current node.
+    if (text.trimmed().isEmpty())
+        ui->treeXML->collapseAll();
+    else
+        ui->treeXML->expandAll();
+    revealCurrentNode();
+}
+
+// Selects the node in the editor again wherever the filtered tree still shows it.
+void XMLCtrl::revealCurrentNode()
+{
+    if (m_nodeName.isEmpty() || m_filter->rowCount() == 0)
+        return;
+    const QModelIndexList found =
+        m_filter->match(m_filter->index(0, 0), Qt::DisplayRole, m_nodeName, 1,
+                        Qt::MatchExactly | Qt::MatchRecursive);
+    if (found.isEmpty())
+        return;
+    ui->treeXML->setCurrentIndex(found.first());
+    ui->treeXML->scrollTo(found.first());
 }
 
 void XMLCtrl::HideShowXMLCtrl(EditorMode mode, bool enable)

@@ -8,14 +8,16 @@
 #include <memory>
 
 class CameraSession;
+class QSortFilterProxyModel;
 class TreeModel;
 
 namespace Ui {
 class XMLCtrl;
 }
 
-// The "XML Control" dock: the open camera's feature tree and an editor for the node last
-// clicked (line edit for integer, float, string and boolean nodes, combo box for
+// The "XML Control" dock: the open camera's feature tree, narrowed by a filter field to the
+// nodes whose name contains the text typed (with their categories), and an editor for the node
+// last clicked (line edit for integer, float, string and boolean nodes, combo box for
 // enumerations, button for commands). After a write it tells the camera control dock, by
 // name rules, which panels to reload.
 class XMLCtrl : public QDockWidget
@@ -62,6 +64,7 @@ private slots:
     void on_treeXML_clicked(const QModelIndex& index);
     void on_cmbXMLValue_activated(const QString& text);
     void on_btnXMLExcute_clicked();
+    void on_edXMLFilter_textChanged(const QString& text);
 
 private:
     bool showLineValue(int readStatus, const QString& text, bool editable);
@@ -75,10 +78,12 @@ private:
     void emitEnumReloads();
     void emitValueReloads();
     void writeChecked(int status, const QString& what);
+    void revealCurrentNode();
 
     std::unique_ptr<Ui::XMLCtrl> ui;
     void* m_hCamera = nullptr;
     TreeModel* m_model = nullptr;
+    QSortFilterProxyModel* m_filter = nullptr; // between the model and the view
     QString m_nodeName;
     int m_nodeType = -1;
     bool m_editable = false; // the current node's editor may be enabled

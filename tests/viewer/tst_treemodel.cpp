@@ -1,6 +1,7 @@
 // The feature tree: TreeItem's contract, TreeModel over simulated cameras (checked by Qt's own
 // model tester), the three-level walk rules and the dock's tree replacement.
 #include <QAbstractItemModelTester>
+#include <QAbstractProxyModel>
 #include <QPointer>
 #include <QTreeView>
 #include <QtTest>
@@ -314,19 +315,23 @@ void TstTreeModel::dockReplacesAndDropsTree()
 
     dock.CreateXMLTree(first.handle());
     QPointer<TreeModel> firstModel = dock.model();
-    QCOMPARE(view->model(), firstModel.data());
+    // The view shows the model through the dock's filter.
+    auto* filter = qobject_cast<QAbstractProxyModel*>(view->model());
+    QVERIFY(filter);
+    QCOMPARE(filter->sourceModel(), firstModel.data());
     QVERIFY(rowNames(*view->model()).contains(QStringLiteral("AnalogControl")));
 
     dock.CreateXMLTree(second.handle());
     QVERIFY(firstModel.isNull()); // the old tree is gone, not kept alongside
-    QCOMPARE(view->model(), dock.model());
+    QCOMPARE(filter->sourceModel(), dock.model());
     QCOMPARE(rowNames(*view->model()), QStringList{QStringLiteral("OnlyCategory")});
 
     dock.DeleteXMLTree();
     QVERIFY(!dock.model());
-    QCOMPARE(view->model(), nullptr); // the view shows its built-in empty model
-    dock.DeleteXMLTree();             // closing twice is harmless
-    QCOMPARE(view->model(), nullptr);
+    QCOMPARE(filter->sourceModel(), nullptr); // the view shows an empty tree
+    QCOMPARE(view->model()->rowCount(), 0);
+    dock.DeleteXMLTree(); // closing twice is harmless
+    QCOMPARE(view->model()->rowCount(), 0);
 }
 
 QTEST_MAIN(TstTreeModel)

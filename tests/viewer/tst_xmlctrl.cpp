@@ -1,9 +1,12 @@
 // The node editor of the feature tree dock against a simulated colour camera: what a click
-// shows, what keypad Enter writes (clamping, parsing), and which reload signals follow.
+// shows, what keypad Enter writes (clamping, parsing), which reload signals follow, and the
+// filter field that narrows the tree.
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -57,11 +60,16 @@ private slots:
     void commandsAndUserSetLoad();
     void nothingReachesCameraWithoutHandle();
     void sizeNodesLockedWhileStreaming();
+    void filterNarrowsTreeToMatchesWithCategories();
+    void selectionAndEditorWorkThroughFilter();
 
 private:
     void rebuildTree() { m_dock->CreateXMLTree(m_handle); }
     void select(const QString& name);
     void enter(const QString& text, Qt::Key key = Qt::Key_Enter);
+    void typeFilter(const QString& text);
+    void pressEscapeInFilter();
+    QStringList shownTree() const;
     void addNode(const char* parent, const char* name, int type)
     {
         m_camera->add(parent, QString::fromLatin1(name), type);
@@ -75,6 +83,8 @@ private:
     std::unique_ptr<simtest::Camera> m_camera;
     OrvantaHandle m_handle = nullptr;
     std::unique_ptr<XMLCtrl> m_dock;
+    QTreeView* m_view = nullptr;
+    QLineEdit* m_filter = nullptr;
     QLineEdit* m_edit = nullptr;
     QComboBox* m_combo = nullptr;
     QPushButton* m_button = nullptr;
@@ -100,7 +110,9 @@ void TstXmlCtrl::init()
     m_edit = m_dock->findChild<QLineEdit*>(QStringLiteral("edXMLValue"));
     m_combo = m_dock->findChild<QComboBox*>(QStringLiteral("cmbXMLValue"));
     m_button = m_dock->findChild<QPushButton*>(QStringLiteral("btnXMLExcute"));
-    QVERIFY(m_edit && m_combo && m_button);
+    m_view = m_dock->findChild<QTreeView*>(QStringLiteral("treeXML"));
+    m_filter = m_dock->findChild<QLineEdit*>(QStringLiteral("edXMLFilter"));
+    QVERIFY(m_edit && m_combo && m_button && m_view && m_filter);
     m_dock->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dock.get()));
     rebuildTree();
@@ -121,6 +133,40 @@ void TstXmlCtrl::select(const QString& name)
     auto* view = m_dock->findChild<QTreeView*>(QStringLiteral("treeXML"));
     emit view->clicked(found.first());
     QCOMPARE(m_dock->currentNodeName(), name);
+}
+
+void TstXmlCtrl::typeFilter(const QString& text)
+{
+    m_filter->setFocus();
+    m_filter->clear();
+    QTest::keyClicks(m_filter, text);
+}
+
+// Waits for the field's clear button to fade out and hide: a fade animation still running when
+// the field goes is never freed.
+void TstXmlCtrl::pressEscapeInFilter()
+{
+    QTest::keyClick(m_filter, Qt::Key_Escape);
+    auto* clearButton = m_filter->findChild<QToolButton*>();
+    QVERIFY(clearButton);
+    QTRY_VERIFY(clearButton->isHidden());
+}
+
+// The view's rows as "Category/Node" paths, depth first.
+QStringList TstXmlCtrl::shownTree() const
+{
+    QStringList paths;
+    const QAbstractItemModel* model = m_view->model();
+    std::function<void(const QModelIndex&, const QString&)> walk = [&](const QModelIndex& parent,
+                                                                       const QString& prefix) {
+        for (int row = 0; row < model->rowCount(parent); ++row) {
+            const QModelIndex index = model->index(row, 0, parent);
+            paths << prefix + index.data().toString();
+            walk(index, paths.last() + QLatin1Char('/'));
+        }
+    };
+    walk(QModelIndex(), QString());
+    return paths;
 }
 
 void TstXmlCtrl::enter(const QString& text, Qt::Key key)
@@ -437,3 +483,52 @@ void TstXmlCtrl::sizeNodesLockedWhileStreaming()
 
 QTEST_MAIN(TstXmlCtrl)
 #include "tst_xmlctrl.moc"
+
+void TstXmlCtrl::filterNarrowsTreeToMatchesWithCategories()
+{
+    QAbstractItemModelTester tester(m_view->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const QStringList full = shownTree();
+    typeFilter(QStringLiteral("exposure"));
+    QCOMPARE(shownTree(),
+             QStringList({"AcquisitionControl", "AcquisitionControl/ExposureMode",
+                          "AcquisitionControl/ExposureTime", "AcquisitionControl/ExposureAuto",
+                          "AcquisitionControl/AutoExposureTarget"}));
+    QVERIFY(m_view->isExpanded(m_view->model()->index(0, 0)));
+    // A sub-category keeps both its parents; a category that matches keeps only its matches.
+    typeFilter(QStringLiteral("TEMPERATUREMAX"));
+    QCOMPARE(shownTree(), QStringList({"DeviceControl", "DeviceControl/DeviceTemperatureRange",
+                                       "DeviceControl/DeviceTemperatureRange/"
+                                       "DeviceTemperatureMax"}));
+    typeFilter(QStringLiteral("nothing like it"));
+    QCOMPARE(shownTree(), QStringList());
+    // A new camera's tree is filtered too; Escape shows the whole tree again.
+    rebuildTree();
+    QCOMPARE(shownTree(), QStringList());
+    pressEscapeInFilter();
+    QCOMPARE(m_filter->text(), QString());
+    QCOMPARE(shownTree(), full);
+    m_dock->DeleteXMLTree();
+    QCOMPARE(shownTree(), QStringList());
+}
+
+void TstXmlCtrl::selectionAndEditorWorkThroughFilter()
+{
+    typeFilter(QStringLiteral("exposuretime"));
+    const QModelIndex shown =
+        m_view->model()->index(0, 0, m_view->model()->index(0, 0)); // under its category
+    QCOMPARE(shown.data().toString(), QStringLiteral("ExposureTime"));
+    m_view->setCurrentIndex(shown);
+    emit m_view->clicked(shown);
+    QCOMPARE(m_dock->currentNodeName(), QStringLiteral("ExposureTime"));
+    QCOMPARE(m_edit->text(), QStringLiteral("10000"));
+    enter(QStringLiteral("2500"));
+    NodeFloatInfo exposure{};
+    OrvantaGetNodeFloat(m_handle, "ExposureTime", &exposure);
+    QCOMPARE(exposure.value, 2500.0);
+    // Cleared, the tree still has the node selected and in sight.
+    m_filter->setFocus();
+    pressEscapeInFilter();
+    QCOMPARE(m_view->currentIndex().data().toString(), QStringLiteral("ExposureTime"));
+    QVERIFY(m_view->isExpanded(m_view->currentIndex().parent()));
+}
