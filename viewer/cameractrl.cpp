@@ -7,6 +7,7 @@
 
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -521,13 +522,18 @@ void CameraCtrl::loadVideoInfo()
     ui->spiWidth->setValue(m_sizeInfo.width);
     ui->spiHeight->setValue(m_sizeInfo.height);
 
-    float lo = 0;
-    float hi = 0;
-    if (OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK)
-        ui->spiFrameRate->setRange(lo, hi);
-    float fps = 0;
-    if (OrvantaGetFrameRate(m_hCamera, &fps) == ORVANTA_OK && ui->spiFrameRate->value() != fps)
-        ui->spiFrameRate->setValue(fps);
+    {
+        // Showing the camera's rate changes nothing: the box's one decimal (or a clamp to the
+        // new range) must not be written back to the camera as a new rate.
+        const QSignalBlocker showOnly(ui->spiFrameRate);
+        float lo = 0;
+        float hi = 0;
+        if (OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK)
+            ui->spiFrameRate->setRange(lo, hi);
+        float fps = 0;
+        if (OrvantaGetFrameRate(m_hCamera, &fps) == ORVANTA_OK && ui->spiFrameRate->value() != fps)
+            ui->spiFrameRate->setValue(fps);
+    }
 
     bool matched = false;
     fillFromCamera(ui->cbPixelFormat, m_hCamera, OrvantaGetNumAvailablePixelFormats,
