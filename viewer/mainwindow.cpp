@@ -16,6 +16,7 @@
 #include "cameralist.h"
 #include "camerasession.h"
 #include "drawcenterdlg.h"
+#include "featurefiles.h"
 #include "logstatus.h"
 #include "xmlctrl.h"
 
@@ -81,6 +82,8 @@ void MainWindow::connectActions()
     connect(ui->actionDrawCenter, &QAction::toggled, this, &MainWindow::slotShowDrawCenterDlg);
     connect(ui->actionRegisterAccess_2, &QAction::triggered, this, &MainWindow::slotAccessRegister);
     connect(ui->actionCameraReset, &QAction::triggered, this, &MainWindow::slotResetCamera);
+    connect(ui->actionSaveFeatures, &QAction::triggered, this, &MainWindow::slotSaveFeatures);
+    connect(ui->actionLoadFeatures, &QAction::triggered, this, &MainWindow::slotLoadFeatures);
     connect(ui->actionSave, &QAction::triggered, this, &MainWindow::slotSaveImg);
     connect(ui->actionExit, &QAction::triggered, this, &MainWindow::slotExit);
     connect(ui->actionZoomFIT, &QAction::triggered, this, &MainWindow::slotZoomFit);
@@ -153,6 +156,10 @@ void MainWindow::createDocks()
     m_drawCenterDlg = new DrawCenterDlg(this);
     m_drawCenterDlg->hide();
     connect(m_drawCenterDlg, &DrawCenterDlg::sigValueApply, this, &MainWindow::slotCenterValue);
+
+    m_featureFiles = new FeatureFiles(m_session, this);
+    connect(m_featureFiles, &FeatureFiles::loaded, this, &MainWindow::reloadDocks);
+    connect(m_featureFiles, &FeatureFiles::logLine, this, &MainWindow::sigTraceLog);
 }
 
 void MainWindow::createStatusLabels()
@@ -340,6 +347,24 @@ void MainWindow::releaseDocks(bool waitForPreview)
         m_cameraCtrl->StopGrabThreadSoon();
 }
 
+// The camera's settings changed behind the docks (a features file was loaded).
+void MainWindow::reloadDocks()
+{
+    m_xmlCtrl->reloadCurrentNode();
+    if (m_hasControlDock)
+        m_cameraCtrl->loadConfigurationValue(nullptr);
+}
+
+void MainWindow::slotSaveFeatures()
+{
+    m_featureFiles->askAndSave();
+}
+
+void MainWindow::slotLoadFeatures()
+{
+    m_featureFiles->askAndLoad();
+}
+
 void MainWindow::slotCloseCamera()
 {
     if (m_session->isOpen()) {
@@ -520,7 +545,8 @@ void MainWindow::UpdateUIStatus(UiState state)
     const bool open = state != UiState::NoCamera;
     const bool streaming = state == UiState::Streaming;
     ui->actionOpen->setEnabled(!open);
-    for (QAction* a : {ui->actionClose, ui->actionRegisterAccess_2, ui->actionCameraReset}) {
+    for (QAction* a : {ui->actionClose, ui->actionRegisterAccess_2, ui->actionCameraReset,
+                       ui->actionSaveFeatures, ui->actionLoadFeatures}) {
         a->setEnabled(open);
     }
     ui->actionControl->setEnabled(open && m_hasControlDock);

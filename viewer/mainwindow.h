@@ -16,6 +16,7 @@ class AccessRegister;
 class CameraCtrl;
 class CameraList;
 class DrawCenterDlg;
+class FeatureFiles;
 class LogStatus;
 class QDockWidget;
 class QGraphicsPixmapItem;
@@ -59,6 +60,7 @@ public:
     CameraList* cameraList() const { return m_cameraList; }
     XMLCtrl* xmlCtrl() const { return m_xmlCtrl; }
     LogStatus* logStatus() const { return m_logStatus; }
+    FeatureFiles* featureFiles() const { return m_featureFiles; }
     // Returns once every save job started so far has finished writing its file.
     void waitForSaves() { m_session->waitForSaves(); }
 
@@ -82,6 +84,8 @@ public slots:
     void slotCloseCamera();
     void slotAccessRegister();
     void slotResetCamera();
+    void slotSaveFeatures();
+    void slotLoadFeatures();
     void slotSaveImg(bool bSave);
     void slotStartCamera();
     void slotStopCamera();
@@ -114,6 +118,7 @@ private:
     void onStreamingChanged(bool on);
     void onSessionClosed(const QString& reason);
     void releaseDocks(bool waitForPreview);
+    void reloadDocks();
     void applyDiscovery(int count, const QStringList& ids);
     void showRate(double fps, double megabytesPerSecond);
 
@@ -125,6 +130,7 @@ private:
     AccessRegister* m_accessRegister = nullptr;
     AboutDialog* m_aboutDlg = nullptr;
     DrawCenterDlg* m_drawCenterDlg = nullptr;
+    FeatureFiles* m_featureFiles = nullptr;
     QTimer* m_discoveryTimer = nullptr;
     int m_cameraCount = 0;
     QFutureWatcher<void>* m_discoveryWatcher = nullptr;

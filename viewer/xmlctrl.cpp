@@ -110,18 +110,33 @@ void XMLCtrl::on_edXMLFilter_textChanged(const QString& text)
     revealCurrentNode();
 }
 
+namespace {
+// The row of a node, anywhere in the tree; invalid when the model does not show it.
+QModelIndex findNode(const QAbstractItemModel* model, const QString& name)
+{
+    if (!model || name.isEmpty() || model->rowCount() == 0)
+        return QModelIndex();
+    const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1,
+                                               Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? QModelIndex() : found.first();
+}
+} // namespace
+
 // Selects the node in the editor again wherever the filtered tree still shows it.
 void XMLCtrl::revealCurrentNode()
 {
-    if (m_nodeName.isEmpty() || m_filter->rowCount() == 0)
+    const QModelIndex shown = findNode(m_filter, m_nodeName);
+    if (!shown.isValid())
         return;
-    const QModelIndexList found =
-        m_filter->match(m_filter->index(0, 0), Qt::DisplayRole, m_nodeName, 1,
-                        Qt::MatchExactly | Qt::MatchRecursive);
-    if (found.isEmpty())
-        return;
-    ui->treeXML->setCurrentIndex(found.first());
-    ui->treeXML->scrollTo(found.first());
+    ui->treeXML->setCurrentIndex(shown);
+    ui->treeXML->scrollTo(shown);
+}
+
+void XMLCtrl::reloadCurrentNode()
+{
+    const QModelIndex node = findNode(m_model, m_nodeName);
+    if (node.isValid())
+        on_treeXML_clicked(node);
 }
 
 void XMLCtrl::HideShowXMLCtrl(EditorMode mode, bool enable)

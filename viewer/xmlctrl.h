@@ -45,6 +45,8 @@ public:
     void HideShowXMLCtrl(EditorMode mode, bool enable);
     // Locks the size and format nodes' editor while a stream runs.
     void UpdateAcqState(bool acquiring);
+    // Reads the node in the editor again (the camera's settings changed behind it).
+    void reloadCurrentNode();
 
     TreeModel* model() const { return m_model; }
     QString currentNodeName() const { return m_nodeName; }

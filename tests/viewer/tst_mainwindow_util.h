@@ -173,6 +173,8 @@ inline QString wrongActionStates(MainWindow& w, Session s)
         {"actionRegisterAccess_2", open},
         {"actionControl", open},
         {"actionCameraReset", open},
+        {"actionSaveFeatures", open},
+        {"actionLoadFeatures", open},
         {"actionOneGrab", open && !acq},
         {"actionPlay", open && !acq},
         {"actionStop", acq},

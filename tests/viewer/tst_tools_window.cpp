@@ -10,6 +10,7 @@
 
 #include "accessregister.h"
 #include "cameractrl.h"
+#include "featurefiles.h"
 #include "treemodel.h"
 #include "tst_mainwindow_util.h"
 #include "xmlctrl.h"
@@ -44,6 +45,7 @@ private slots:
     void registerDialogPerCamera();
     void treeEditReachesControlDock();
     void userSetLoadRestartsStream();
+    void featureFilesCarrySettingsToAnotherCamera();
 };
 
 void TstToolsWindow::treeFollowsSession()
@@ -170,6 +172,48 @@ void TstToolsWindow::userSetLoadRestartsStream()
     QMetaObject::invokeMethod(dock, "on_btnXMLExcute_clicked");
     QCOMPARE(events.size(), 5);
     QVERIFY(!w->isAcquiring());
+}
+
+void TstToolsWindow::featureFilesCarrySettingsToAnotherCamera()
+{
+    auto w = mwtest::makeWindow("color:1,mono:1");
+    w->slotOpenCamera(0);
+    OrvantaHandle colour = w->cameraHandle();
+    QCOMPARE(OrvantaSetNodeInt(colour, "Width", 640), int(ORVANTA_OK));
+    QCOMPARE(OrvantaSetNodeInt(colour, "Gain", 40), int(ORVANTA_OK));
+    QCOMPARE(OrvantaSetNodeFloat(colour, "AcquisitionFrameRate", 12.25), int(ORVANTA_OK));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("colour.txt"));
+    QVERIFY(w->featureFiles()->save(path));
+    QVERIFY(mwtest::logContains(*w, QStringLiteral("to ") + path));
+
+    // Loaded into the streaming mono camera: the stream stops for the size, runs again after,
+    // the docks show the new values and one box lists what the camera did not take.
+    w->slotOpenCamera(1);
+    w->slotStartCamera();
+    QVERIFY(!w->featureFiles()->load(path));
+    QVERIFY(w->isAcquiring());
+    QCOMPARE(w->cameraCtrl()->findChild<QSpinBox*>(QStringLiteral("spiGain"))->value(), 40);
+    NodeIntInfo width{};
+    QCOMPARE(OrvantaGetNodeInt(w->cameraHandle(), "Width", &width), int(ORVANTA_OK));
+    QCOMPARE(width.value, 640);
+    float rate = 0; // not rounded to the control dock's one decimal
+    QCOMPARE(OrvantaGetFrameRate(w->cameraHandle(), &rate), int(ORVANTA_OK));
+    QCOMPARE(rate, 12.25f);
+    const QList<QMessageBox*> boxes = w->findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    const QString listed = boxes.first()->informativeText();
+    QVERIFY2(listed.contains(
+                 QRegularExpression(QStringLiteral("^Line \\d+, RedGain: missing on this camera$"),
+                                    QRegularExpression::MultilineOption)),
+             qPrintable(listed));
+    QVERIFY(listed.contains(QStringLiteral("PixelFormat: out of range: no entry BayerGR8")));
+    QCOMPARE(listed.count(QLatin1Char('\n')), 7); // six colour features and the format
+    delete boxes.first();
+
+    QVERIFY(!w->featureFiles()->load(dir.filePath(QStringLiteral("missing.txt"))));
+    QVERIFY(w->findChild<QMessageBox*>()->text().contains(
+        QStringLiteral("cannot be read: No such file or directory")));
 }
 
 QTEST_MAIN(TstToolsWindow)
