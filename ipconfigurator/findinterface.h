@@ -31,6 +31,6 @@ private:
 };
 
 // Rebuilds *list with every interface that is not listed under /sys/devices/virtual/net and
-// has an IPv4 address other than 127.0.0.1; the old entries go with their camera records.
-// Returns 1.
+// has an IPv4 address other than 127.0.0.1 (gvcp::CameraInterfaces), in the kernel's order;
+// the old entries go with their camera records. `family` is not used. Returns 1.
 int findinterface(int family, std::vector<_IF_INFO>* list);
