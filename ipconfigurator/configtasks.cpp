@@ -17,106 +17,49 @@ void sleepMs(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-QString dotted(uint32_t host)
+QString confirmation(const char* question, const CamInfo& cam, const gvcp::CameraChange& change)
 {
-    return QString::fromStdString(gvcp::DottedHost(host));
-}
-
-QString change(const char* what, const QString& from, const QString& to)
-{
-    return QStringLiteral("%1: %2 \u2192 %3").arg(QLatin1String(what), from, to);
-}
-
-QString onOff(uint32_t bits, uint32_t bit)
-{
-    return (bits & bit) ? QStringLiteral("on") : QStringLiteral("off");
-}
-
-QString cameraLine(const CamInfo& cam)
-{
-    return QStringLiteral("Camera: %1, serial %2, MAC %3")
-        .arg(QString::fromStdString(gvcp::FieldText(cam.modelName)),
-             QString::fromStdString(gvcp::FieldText(cam.serialNumber)),
-             QString::fromStdString(gvcp::MacText(cam.mac)));
-}
-
-void addAddressChanges(QStringList* lines, const gvcp::IpSettings& from, const gvcp::IpSettings& to)
-{
-    const struct
-    {
-        const char* name;
-        uint32_t from, to;
-    } fields[] = {{"IP Address", from.ip, to.ip},
-                  {"Subnet Mask", from.mask, to.mask},
-                  {"Gateway", from.gateway, to.gateway}};
-    for (const auto& field : fields) {
-        if (field.from != field.to) {
-            *lines << change(field.name, dotted(field.from), dotted(field.to));
-        }
+    QStringList lines{QString::fromStdString(gvcp::CameraLine(cam))};
+    for (const std::string& line : gvcp::DescribeChange(cam, change)) {
+        lines << QString::fromStdString(line);
     }
-}
-
-QString confirmation(const char* question, QStringList changes, const CamInfo& cam)
-{
-    if (changes.isEmpty()) {
-        changes << QStringLiteral("Nothing will change.");
+    if (lines.size() == 1) {
+        lines << QStringLiteral("Nothing will change.");
     }
-    return QLatin1String(question) + QStringLiteral("\n\n") + cameraLine(cam) + QLatin1Char('\n') +
-           changes.join(QLatin1Char('\n'));
+    return QLatin1String(question) + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
 
-CamInfoPlan planCamInfo(const CamInfo& cam, const CamForm& form, bool alwaysPersist)
+gvcp::CameraChange planCamInfo(const CamInfo& cam, const CamForm& form, bool alwaysPersist)
 {
-    CamInfoPlan plan;
-    plan.wantedBits = gvcp::IPCFG_LLA | (form.bDHCP ? gvcp::IPCFG_DHCP : 0) |
-                      (form.bStatic ? gvcp::IPCFG_PERSISTENT : 0);
-    const bool bitsDiffer = plan.wantedBits != gvcp::CurrentIpConfig(cam);
-    plan.name = form.userName != QString::fromStdString(gvcp::FieldText(cam.userName));
+    gvcp::CameraChange change;
+    change.configBits = gvcp::IPCFG_LLA | (form.bDHCP ? gvcp::IPCFG_DHCP : 0) |
+                        (form.bStatic ? gvcp::IPCFG_PERSISTENT : 0);
+    const bool bitsDiffer = change.configBits != gvcp::CurrentIpConfig(cam);
+    change.userName = form.userName.toLatin1().toStdString();
+    change.name = change.userName != gvcp::FieldText(cam.userName);
+    change.settings = form.address;
     if (form.bStatic) {
-        // The bits change only together with the address.
-        plan.address = alwaysPersist || form.address != gvcp::CurrentSettings(cam);
-        plan.config = plan.address && bitsDiffer;
+        change.address = alwaysPersist || form.address != gvcp::CurrentSettings(cam);
+        change.config = change.address && bitsDiffer;
     } else {
-        plan.config = bitsDiffer;
+        change.config = bitsDiffer;
     }
-    return plan;
+    return change;
 }
 
-QString camInfoConfirmation(const CamInfo& cam, const CamForm& form, const CamInfoPlan& plan)
+QString camInfoConfirmation(const CamInfo& cam, const gvcp::CameraChange& change)
 {
-    QStringList changes;
-    if (plan.name) {
-        changes << change("User Name", QString::fromStdString(gvcp::FieldText(cam.userName)),
-                          form.userName);
-    }
-    if (plan.address) {
-        addAddressChanges(&changes, gvcp::CurrentSettings(cam), form.address);
-    }
-    if (plan.config) {
-        const uint32_t current = gvcp::CurrentIpConfig(cam);
-        const struct
-        {
-            const char* name;
-            uint32_t bit;
-        } bits[] = {{"Static", gvcp::IPCFG_PERSISTENT},
-                    {"DHCP", gvcp::IPCFG_DHCP},
-                    {"Auto IP (Link-Local Address)", gvcp::IPCFG_LLA}};
-        for (const auto& b : bits) {
-            if ((current ^ plan.wantedBits) & b.bit) {
-                changes << change(b.name, onOff(current, b.bit), onOff(plan.wantedBits, b.bit));
-            }
-        }
-    }
-    return confirmation("Do you want to change camera information??", changes, cam);
+    return confirmation("Do you want to change camera information??", cam, change);
 }
 
 QString staticIpConfirmation(const CamInfo& cam, const gvcp::IpSettings& address)
 {
-    QStringList changes;
-    addAddressChanges(&changes, gvcp::CurrentSettings(cam), address);
-    return confirmation("Do you want to change IP Setting???", changes, cam);
+    gvcp::CameraChange change;
+    change.address = true;
+    change.settings = address;
+    return confirmation("Do you want to change IP Setting???", cam, change);
 }
 
 gvcp::HostInterface hostInterfaceOf(const _IF_INFO& entry)
@@ -168,44 +111,24 @@ std::vector<_IF_INFO> Discovery(const ProgressFn& progress)
     return interfaces;
 }
 
-CameraReadout readCamera(CDeviceControl& control, uint32_t deviceIp)
-{
-    CameraReadout out;
-    uint32_t value = 0;
-    out.status = out.result = control.ReadRegister(deviceIp, gvcp::REG_PERSISTENT_IP, &value);
-    if (out.status != gvcp::kSuccess) {
-        return out;
-    }
-    out.ip = value;
-    if (control.ReadRegister(deviceIp, gvcp::REG_PERSISTENT_MASK, &value) == gvcp::kSuccess) {
-        out.mask = value;
-    }
-    out.result = control.ReadRegister(deviceIp, gvcp::REG_PERSISTENT_GATEWAY, &value);
-    if (out.result == gvcp::kSuccess) {
-        out.gateway = value;
-    }
-    return out;
-}
-
 namespace {
 
 // The persistent address, the bits that go with it, and FORCEIP so the camera takes the
 // address at once.
-void persistAndTake(CDeviceControl& control, const CamInfo& cam, const CamForm& form,
-                    const CamInfoPlan& plan, const ProgressFn& progress, TaskResult* out)
+void persistAndTake(CDeviceControl& control, const CamInfo& cam, const gvcp::CameraChange& change,
+                    const ProgressFn& progress, TaskResult* out)
 {
-    const int result = control.SetPersistentIp(cam.currentIp, form.address,
-                                               [&progress](int i) { progress(40 + 10 * i); });
-    if (result != gvcp::kSuccess) {
-        if (result != gvcp::kNoAnswer) {
+    const gvcp::AddressWrite written =
+        gvcp::PersistAndTake(control, cam, change, [&progress](int i) { progress(40 + 10 * i); });
+    if (written.persistent != gvcp::kSuccess) {
+        if (written.persistent != gvcp::kNoAnswer) {
             out->errors << QStringLiteral("Set Static IP Error");
         }
         return;
     }
-    if (plan.config && control.SetIpConfiguration(cam.currentIp, plan.wantedBits) != 0) {
+    if (written.config != gvcp::kSuccess) {
         out->errors << QStringLiteral("Set Configuration Error");
     }
-    control.SetForceIP(gvcp::KnownCamera::From(cam).mac, form.address);
     progress(70);
 }
 
@@ -216,7 +139,7 @@ TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamFo
 {
     TaskResult out;
     out.camera = cam;
-    const CamInfoPlan plan = planCamInfo(cam, form, alwaysPersist);
+    const gvcp::CameraChange plan = planCamInfo(cam, form, alwaysPersist);
     if (plan.address && !alwaysPersist) {
         const gvcp::AddressVerdict verdict =
             control.CheckAddress(form.address, host, gvcp::KnownCamera::From(cam));
@@ -231,14 +154,14 @@ TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamFo
     progress(20);
     bool nameFailed = false;
     if (plan.name) {
-        if (control.GevOpenDevice(static_cast<int>(device)) != gvcp::kSuccess) {
+        const gvcp::NameWrite written =
+            gvcp::WriteUserNameUnderPrivilege(control, device, plan.userName);
+        if (written.open != gvcp::kSuccess) {
             out.errors << QStringLiteral("Camera open fail");
             sleepMs(1000);
             return out;
         }
-        nameFailed =
-            control.WriteUserName(device, form.userName.toLatin1().toStdString()) != gvcp::kSuccess;
-        control.GevCloseDevice(static_cast<int>(device)); // privilege lapses with the heartbeat
+        nameFailed = written.write != gvcp::kSuccess;
     }
     progress(30);
 
@@ -248,7 +171,7 @@ TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamFo
         if (form.bStatic) {
             progress(60);
             if (plan.address) {
-                persistAndTake(control, cam, form, plan, progress, &out);
+                persistAndTake(control, cam, plan, progress, &out);
             }
         }
         progress(40);
@@ -256,7 +179,7 @@ TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamFo
 
     progress(80);
     if (!form.bStatic && plan.config &&
-        control.SetIpConfiguration(device, plan.wantedBits) != gvcp::kSuccess) {
+        control.SetIpConfiguration(device, plan.configBits) != gvcp::kSuccess) {
         out.errors << QStringLiteral("Set Configuration Error");
     }
     progress(90);

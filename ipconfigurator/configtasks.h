@@ -4,15 +4,13 @@
 // progress through the function they are given.
 #pragma once
 
-#include "AddressCheck.h"
-#include "DeviceControl.h"
+#include "CameraSetup.h"
 #include "findinterface.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 using ProgressFn = std::function<void(int)>;
@@ -26,20 +24,14 @@ struct CamForm
     gvcp::IpSettings address; // frMIP, frMSUB, frMMask
 };
 
-// What "Set Camera Info" writes for a camera and a form.
-struct CamInfoPlan
-{
-    bool name = false;    // the user-defined name
-    bool address = false; // the persistent address, then FORCEIP so the camera takes it at once
-    bool config = false;  // the IP configuration bits
-    uint32_t wantedBits = 0;
-};
-// alwaysPersist: the camera was just forced to the form's address, which must be made
-// persistent although it equals the current one.
-CamInfoPlan planCamInfo(const CamInfo& cam, const CamForm& form, bool alwaysPersist);
+// What "Set Camera Info" writes for a camera and a form: the name when it differs, and with
+// Static ticked the address when it differs (the IP configuration bits change only together
+// with it), else the bits when they differ. alwaysPersist: the camera was just forced to the
+// form's address, which must be made persistent although it equals the current one.
+gvcp::CameraChange planCamInfo(const CamInfo& cam, const CamForm& form, bool alwaysPersist);
 
 // The confirmation texts: the question, the camera, and each value that changes, old -> new.
-QString camInfoConfirmation(const CamInfo& cam, const CamForm& form, const CamInfoPlan& plan);
+QString camInfoConfirmation(const CamInfo& cam, const gvcp::CameraChange& change);
 QString staticIpConfirmation(const CamInfo& cam, const gvcp::IpSettings& address);
 
 gvcp::HostInterface hostInterfaceOf(const _IF_INFO& entry);
@@ -51,15 +43,6 @@ bool sortingIPAddr(CamInfo* a, CamInfo* b);
 // Lists the physical interfaces and searches each for cameras, one after another, interface i
 // from port 9000 + i; progress 30 + 10 i after each.
 std::vector<_IF_INFO> Discovery(const ProgressFn& progress);
-
-// The persistent address registers as the camera panel shows them.
-struct CameraReadout
-{
-    int status = gvcp::kSocketError; // result of the persistent address read
-    int result = gvcp::kSocketError; // result of the last read made: 0 means editable
-    std::optional<uint32_t> ip, mask, gateway;
-};
-CameraReadout readCamera(CDeviceControl& control, uint32_t deviceIp);
 
 struct TaskResult
 {

@@ -358,7 +358,7 @@ void Widget::selectCamInfo(CamInfo* cam)
     const uint32_t deviceIp = cam->currentIp;
     const int serial = m_readSerial;
     m_readWatcher.setFuture(QtConcurrent::run([control, deviceIp, serial] {
-        return PanelRead{serial, readCamera(*control, deviceIp)};
+        return PanelRead{serial, gvcp::ReadPersistentAddress(*control, deviceIp)};
     }));
 }
 
@@ -368,7 +368,7 @@ void Widget::CameraRead()
     if (read.serial != m_readSerial) {
         return;
     }
-    const CameraReadout& readout = read.readout;
+    const gvcp::PersistentReadout& readout = read.readout;
     showReadStatus(readout.status);
     if (readout.ip) {
         setEditorAddress(ui->frMIP, *readout.ip);
@@ -457,9 +457,9 @@ void Widget::on_btnSetInfo_clicked()
         return;
     }
     const CamForm form = readCamForm();
-    const CamInfoPlan plan = planCamInfo(m_selCam, form, false);
+    const gvcp::CameraChange plan = planCamInfo(m_selCam, form, false);
     if ((plan.address && !addressAccepted(form.address)) ||
-        !confirm(camInfoConfirmation(m_selCam, form, plan))) {
+        !confirm(camInfoConfirmation(m_selCam, plan))) {
         return;
     }
     const std::shared_ptr<CDeviceControl> control = m_control;

@@ -63,7 +63,7 @@ private:
     struct PanelRead
     {
         int serial = 0;
-        CameraReadout readout;
+        gvcp::PersistentReadout readout;
     };
 
     template <typename Watcher, typename Body>
