@@ -55,10 +55,15 @@ std::string DottedHost(uint32_t ip)
     return text;
 }
 
-std::string SubnetText(uint32_t ip, uint32_t mask)
+std::string AddressWithPrefix(uint32_t ip, uint32_t mask)
 {
     const int length = PrefixLength(mask);
-    return DottedHost(ip & mask) + "/" + (length < 0 ? DottedHost(mask) : std::to_string(length));
+    return DottedHost(ip) + "/" + (length < 0 ? DottedHost(mask) : std::to_string(length));
+}
+
+std::string SubnetText(uint32_t ip, uint32_t mask)
+{
+    return AddressWithPrefix(ip & mask, mask);
 }
 
 IpSettings CurrentSettings(const CamInfo& cam)

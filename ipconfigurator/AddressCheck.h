@@ -118,9 +118,11 @@ AddressVerdict JudgeProbe(const ProbeFinding& finding, uint32_t ip, const HostVi
 // ARP table (/proc/net/arp). False when there is none.
 bool FindNeighbour(const std::string& arpTable, uint32_t ip, MacAddress* mac);
 
-// "a.b.c.d" of a host-order address; "a.b.c.d/n" of a subnet.
+// "a.b.c.d" of a host-order address; "a.b.c.d/n" of a subnet; "a.b.c.d/n" of an address
+// with the prefix length of its mask (the mask itself when it is not contiguous).
 std::string DottedHost(uint32_t hostOrderIp);
 std::string SubnetText(uint32_t ip, uint32_t mask);
+std::string AddressWithPrefix(uint32_t ip, uint32_t mask);
 // Host-order address, mask, gateway and IP configuration bits of a discovered camera.
 IpSettings CurrentSettings(const CamInfo& cam);
 uint32_t CurrentIpConfig(const CamInfo& cam);

@@ -79,3 +79,23 @@ int CDeviceDiscovery::SearchDevice(std::vector<CamInfo*>* list, unsigned long lo
     const int received = ReceiveData(timeoutMs, reqId);
     return received < 0 ? received : 0;
 }
+
+namespace gvcp {
+
+std::vector<CamInfo> SearchInterface(uint32_t interfaceIp, uint16_t port,
+                                     std::chrono::milliseconds window)
+{
+    std::vector<CamInfo*> records;
+    {
+        CDeviceDiscovery search(int(ToWire(interfaceIp)), port);
+        search.SearchDevice(&records, static_cast<unsigned long long>(window.count()));
+    }
+    std::vector<CamInfo> cameras;
+    for (CamInfo* record : records) {
+        cameras.push_back(*record);
+        delete record;
+    }
+    return cameras;
+}
+
+} // namespace gvcp

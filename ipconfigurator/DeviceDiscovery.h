@@ -4,6 +4,7 @@
 #include "GvcpMessages.h"
 #include "GvcpSocket.h"
 
+#include <chrono>
 #include <vector>
 
 // Common empty base of the GVCP clients.
@@ -44,3 +45,13 @@ private:
     gvcp::UdpSocket m_socket;
     std::vector<CamInfo*>* m_list = nullptr;
 };
+
+namespace gvcp {
+
+// One search on the interface holding `interfaceIp` (host order) from local `port` (0: any free
+// port, so that searches of several interfaces can run at the same time), listening for
+// `window`; the cameras that answered, in arrival order.
+std::vector<CamInfo> SearchInterface(uint32_t interfaceIp, uint16_t port,
+                                     std::chrono::milliseconds window);
+
+} // namespace gvcp

@@ -1,6 +1,6 @@
 # gvcp: the GVCP client library (plain C++, no Qt): wire format, discovery, control channel,
-# typed camera operations and the steps of changing a camera, the checks of a new camera
-# address and the interfaces of this PC.
+# typed camera operations, the checks of a new camera address, the interfaces of this PC and
+# the check of its network.
 add_library(gvcp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/GvcpMessages.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GvcpMessages.h
@@ -16,6 +16,8 @@ add_library(gvcp STATIC
     ${CMAKE_CURRENT_LIST_DIR}/AddressProbe.h
     ${CMAKE_CURRENT_LIST_DIR}/CameraSetup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/CameraSetup.h
+    ${CMAKE_CURRENT_LIST_DIR}/NetworkCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NetworkCheck.h
     ${CMAKE_CURRENT_LIST_DIR}/NetworkInterfaces.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NetworkInterfaces.h)
 target_include_directories(gvcp PUBLIC ${CMAKE_CURRENT_LIST_DIR})

@@ -13,6 +13,10 @@ add_executable(tst_gvcp_address tst_gvcp_address.cpp)
 target_link_libraries(tst_gvcp_address PRIVATE gvcp GTest::gtest_main)
 orvanta_add_test(gvcp_address KIND unit PROGRAM tst_gvcp_address)
 
+add_executable(tst_gvcp_netcheck tst_gvcp_netcheck.cpp)
+target_link_libraries(tst_gvcp_netcheck PRIVATE gvcp GTest::gtest_main)
+orvanta_add_test(gvcp_netcheck KIND unit PROGRAM tst_gvcp_netcheck)
+
 # The emulator is a peer on the build machine: a cross build names a native one here.
 set(ORVANTA_EMULATOR_PROGRAM "" CACHE FILEPATH
     "Emulator program the GVCP network tests start (default: the one this build makes)")
