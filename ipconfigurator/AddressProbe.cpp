@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <netinet/in.h>
+#include <thread>
 
 namespace gvcp {
 
@@ -79,6 +80,20 @@ ProbeFinding ProbeAddress(uint32_t interfaceIp, uint32_t ip, std::chrono::millis
             deadline = std::min(deadline, Clock::now() + kGvcpGrace);
         }
     }
+}
+
+bool AwaitCamera(uint32_t interfaceIp, uint32_t ip, const MacAddress& mac,
+                 std::chrono::milliseconds within)
+{
+    const auto deadline = Clock::now() + within;
+    do {
+        const ProbeFinding found = ProbeAddress(interfaceIp, ip);
+        if (found.source == ProbeFinding::Source::Gvcp && found.device.mac == mac)
+            return true;
+        // A probe that could not be sent returns at once: wait out the window all the same.
+        std::this_thread::sleep_until(std::min(deadline, Clock::now() + kPollInterval));
+    } while (Clock::now() < deadline);
+    return false;
 }
 
 } // namespace gvcp

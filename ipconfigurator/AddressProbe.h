@@ -17,4 +17,10 @@ constexpr std::chrono::milliseconds kProbeWindow{300};
 ProbeFinding ProbeAddress(uint32_t interfaceIp, uint32_t ip,
                           std::chrono::milliseconds window = kProbeWindow);
 
+// Waits until the camera with `mac` answers a discovery sent to `ip` from the interface holding
+// `interfaceIp` (both host order), asking again every probe window: true once it did, false
+// when `within` passed first. Shows that a camera took a new address.
+bool AwaitCamera(uint32_t interfaceIp, uint32_t ip, const MacAddress& mac,
+                 std::chrono::milliseconds within);
+
 } // namespace gvcp

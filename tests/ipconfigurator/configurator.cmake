@@ -4,13 +4,11 @@ find_package(Qt5 5.15 REQUIRED COMPONENTS Widgets Network Test)
 set(_ipc_tests ${CMAKE_CURRENT_SOURCE_DIR})
 set(_ipc_lsan LSAN_OPTIONS=suppressions=${_ipc_tests}/configurator-lsan.supp)
 
-# Emulated cameras served from camera namespaces, and the window driver.
-add_library(configurator_testkit STATIC
-    namespacecamera.cpp namespacecamera.h windowdriver.cpp windowdriver.h)
+# The window driver, with the emulated cameras of the camera namespaces.
+add_library(configurator_testkit STATIC windowdriver.cpp windowdriver.h)
 set_target_properties(configurator_testkit PROPERTIES AUTOMOC ON)
 target_include_directories(configurator_testkit PUBLIC ${_ipc_tests})
-target_link_libraries(configurator_testkit PUBLIC
-    ipconfiguratorcore gigeemulator testnet_guard Qt5::Test)
+target_link_libraries(configurator_testkit PUBLIC ipconfiguratorcore namespace_camera Qt5::Test)
 
 function(configurator_test_program name)
     add_executable(${name} ${ARGN})

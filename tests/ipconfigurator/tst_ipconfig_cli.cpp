@@ -1,0 +1,400 @@
+// orvanta-ipconfig run as a user runs it, among emulated cameras of the test network: its output,
+// its exit codes and the registers the cameras hold afterwards. Cameras (net/cli-cameras.sh):
+// behind gv0 (192.168.1.5/24) A at 192.168.1.20 and B at 10.0.0.20, outside the subnet, and a
+// host at 192.168.1.77; behind gv1 (172.16.5.5/16) C, and D, which refuses register reads.
+// The network check runs in net/cli-check.sh.
+#include "GvcpMessages.h"
+#include "GvcpNetworkTest.h"
+#include "namespacecamera.h"
+
+#include <cerrno>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct ToolRun
+{
+    int code = -1;
+    std::string out, err;
+};
+
+// Runs the tool (through the cross-compiling emulator when there is one) and collects both
+// of its outputs.
+ToolRun RunTool(std::vector<std::string> args)
+{
+    std::vector<std::string> argv;
+    std::istringstream runner(testnet::Env("ORVANTA_IPCONFIG_RUNNER"));
+    for (std::string word; runner >> word;)
+        argv.push_back(word);
+    argv.push_back(testnet::Env("ORVANTA_IPCONFIG"));
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargv;
+    for (std::string& a : argv)
+        cargv.push_back(a.data());
+    cargv.push_back(nullptr);
+
+    int out[2], err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(err[1], STDERR_FILENO);
+        for (int fd : {out[0], out[1], err[0], err[1]})
+            ::close(fd);
+        ::execvp(cargv[0], cargv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    ToolRun run;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* texts[2] = {&run.out, &run.err};
+    for (int open = 2; open > 0;) {
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                texts[i]->append(buffer, size_t(n));
+            } else {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+emulator::CameraConfig Camera(const char* ip, const char* mask, const char* model,
+                              const char* serial, uint8_t macLast, uint32_t ipConfig)
+{
+    emulator::CameraConfig config;
+    config.ip = HostIp(ip);
+    config.mask = HostIp(mask);
+    config.model = model;
+    config.serial = serial;
+    config.mac[5] = macLast;
+    config.ipConfig = ipConfig;
+    return config;
+}
+
+// Writes as "address=value", so that a failing comparison shows the whole sequence.
+std::vector<std::string> WritesTo(const NamespaceCamera& cam)
+{
+    std::vector<std::string> writes;
+    for (const ReceivedCommand& c : cam.Writes()) {
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%04x=0x%08x", c.address, c.value);
+        writes.push_back(text);
+    }
+    return writes;
+}
+
+std::string W(uint32_t address, const char* dotted)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%04x=0x%08x", address, HostIp(dotted));
+    return text;
+}
+
+class IpConfigCli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        emulator::CameraConfig a = Camera("192.168.1.20", "255.255.255.0", "CAM-A", "A1", 1,
+                                          gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        a.gateway = HostIp("192.168.1.1");
+        a.user = "Line1";
+        emulator::CameraConfig c = Camera("172.16.7.30", "255.255.0.0", "CAM-C", "C3", 3,
+                                          gvcp::IPCFG_PERSISTENT | gvcp::IPCFG_LLA);
+        c.gateway = HostIp("172.16.0.1");
+        A = Start(0, 0, a);
+        B = Start(0, 1, Camera("10.0.0.20", "255.255.255.0", "CAM-B", "B2", 2, gvcp::IPCFG_LLA));
+        C = Start(1, 0, c);
+        D = Start(1, 1, Camera("172.16.7.40", "255.255.0.0", "CAM-D", "D4", 4, gvcp::IPCFG_LLA));
+        D->RefuseRead(gvcp::REG_PERSISTENT_IP, gvcp::kStatusAccessDenied);
+    }
+
+    static std::unique_ptr<NamespaceCamera> Start(int iface, size_t k,
+                                                  const emulator::CameraConfig& config)
+    {
+        auto cam = std::make_unique<NamespaceCamera>(CameraNamespaces(iface).at(k), config);
+        EXPECT_TRUE(cam->IsRunning()) << cam->Error();
+        return cam;
+    }
+
+    bool NothingWritten() const
+    {
+        for (const auto* cam : {A.get(), B.get(), C.get(), D.get()})
+            if (!cam->Writes().empty() || cam->Received(gvcp::FORCEIP_CMD))
+                return false;
+        return true;
+    }
+
+    std::unique_ptr<NamespaceCamera> A, B, C, D;
+};
+
+const char* const kShortSearch = "--timeout=200";
+
+TEST_F(IpConfigCli, ListJsonGivesEveryCameraSortedWithItsStatus)
+{
+    const ToolRun run = RunTool({"list", "--json", kShortSearch});
+    EXPECT_EQ(run.code, 0) << run.err;
+    const char* const camera = R"(    {
+      "interface": "%s",
+      "mac": "02:00:00:00:00:0%d",
+      "ip": "%s",
+      "mask": "%s",
+      "gateway": "%s",
+      "model": "CAM-%c",
+      "serial": "%c%d",
+      "user_name": "%s",
+      "ip_config": {
+        "persistent": %s,
+        "dhcp": %s,
+        "lla": true
+      },
+      "persistent": %s,
+      "status": "%s"
+    })";
+    const std::string zeros = R"({
+        "ip": "0.0.0.0",
+        "mask": "0.0.0.0",
+        "gateway": "0.0.0.0"
+      })";
+    auto entry = [&](const char* iface, int n, const char* ip, const char* mask, const char* gw,
+                     const char* user, bool persistent, bool dhcp, const std::string& registers,
+                     const char* status) {
+        char text[1024];
+        const char letter = char('A' + n - 1);
+        std::snprintf(text, sizeof text, camera, iface, n, ip, mask, gw, letter, letter, n, user,
+                      persistent ? "true" : "false", dhcp ? "true" : "false", registers.c_str(),
+                      status);
+        return std::string(text);
+    };
+    // By interface, then address: B (10.0.0.20) before A on gv0.
+    const std::string expected =
+        R"({
+  "interfaces": [
+    {
+      "name": "gv0",
+      "ip": "192.168.1.5",
+      "mask": "255.255.255.0",
+      "mtu": 1500,
+      "up": true
+    },
+    {
+      "name": "gv1",
+      "ip": "172.16.5.5",
+      "mask": "255.255.0.0",
+      "mtu": 9000,
+      "up": true
+    }
+  ],
+  "cameras": [
+)" +
+        entry("gv0", 2, "10.0.0.20", "255.255.255.0", "0.0.0.0", "", false, false, "null",
+              "Unreachable") +
+        ",\n" +
+        entry("gv0", 1, "192.168.1.20", "255.255.255.0", "192.168.1.1", "Line1", false, true, zeros,
+              "Normal") +
+        ",\n" +
+        entry("gv1", 3, "172.16.7.30", "255.255.0.0", "172.16.0.1", "", true, false, zeros,
+              "Normal") +
+        ",\n" +
+        entry("gv1", 4, "172.16.7.40", "255.255.0.0", "0.0.0.0", "", false, false, "null",
+              "Access Denied") +
+        "\n  ]\n}\n";
+    EXPECT_EQ(run.out, expected);
+}
+
+// Every address the window refuses is refused here too, by set-ip and by force-ip, with the
+// same reason and exit code 1, and nothing reaches any camera.
+TEST_F(IpConfigCli, RefusedAddressesWriteNothing)
+{
+    const struct
+    {
+        std::vector<std::string> address;
+        std::string reason;
+    } refused[] = {
+        {{"0.0.0.0", "255.255.255.0", "0.0.0.0"}, "0.0.0.0 is not a camera address"},
+        {{"255.255.255.255", "255.255.255.0", "0.0.0.0"}, "broadcast address of every network"},
+        {{"224.0.0.1", "255.255.255.0", "0.0.0.0"}, "it is a multicast address"},
+        {{"240.0.0.1", "255.255.255.0", "0.0.0.0"}, "it is a reserved address"},
+        {{"127.0.0.1", "255.0.0.0", "0.0.0.0"}, "it is a loopback address"},
+        {{"192.168.1.40", "255.255.0.255", "0.0.0.0"}, "Subnet mask 255.255.0.255 is not valid"},
+        {{"192.168.1.0", "255.255.255.0", "0.0.0.0"}, "network address of subnet 192.168.1.0/24"},
+        {{"192.168.1.255", "255.0.0.0", "0.0.0.0"},
+         "broadcast address of subnet 192.168.1.0/24 of this PC's interface gv0"},
+        {{"192.168.1.40", "255.255.255.0", "10.0.0.1"}, "Gateway 10.0.0.1 is outside"},
+        {{"192.168.1.5", "255.255.255.0", "0.0.0.0"}, "address of this PC's interface gv0"},
+        {{"192.168.1.77", "255.255.255.0", "0.0.0.0"},
+         "192.168.1.77 is already in use: a device with MAC"},
+        {{"10.1.1.1", "255.255.255.0", "0.0.0.0"},
+         "outside the subnet of interface gv0 (192.168.1.0/24): the camera will not be reachable "
+         "from this interface. Add --outside-subnet"},
+    };
+    for (const char* command : {"set-ip", "force-ip"}) {
+        // A is changed by set-ip, B (unreachable) by force-ip; each refuses the other's address.
+        const bool set = std::string(command) == "set-ip";
+        std::vector<std::vector<std::string>> cases;
+        for (const auto& r : refused)
+            cases.push_back(r.address);
+        cases.push_back({set ? "10.0.0.20" : "192.168.1.20", "255.255.255.0", "0.0.0.0"});
+        for (size_t i = 0; i < cases.size(); ++i) {
+            std::vector<std::string> args = {command, set ? "02:00:00:00:00:01" : "--serial=B2"};
+            args.insert(args.end(), cases[i].begin(), cases[i].end());
+            args.insert(args.end(), {"--persistent", "--yes", kShortSearch});
+            const ToolRun run = RunTool(args);
+            const std::string reason =
+                i < std::size(refused) ? refused[i].reason : "is already used by camera CAM-";
+            EXPECT_EQ(run.code, 1) << command << " " << cases[i][0] << ": " << run.err;
+            EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find("Nothing was written to the camera."), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(NothingWritten());
+}
+
+// set-ip writes what "Set Camera Info" writes with Static ticked: persistent gateway, mask and
+// address, then the IP configuration, then FORCEIP; --dry-run shows it and writes nothing.
+TEST_F(IpConfigCli, SetIpChangesTheRegistersAsTheWindowDoes)
+{
+    const std::vector<std::string> args = {
+        "set-ip",        "02:00:00:00:00:01", "192.168.1.50", "255.255.255.0",
+        "192.168.1.254", "--persistent",      "--dhcp",       "off",
+        kShortSearch};
+    const std::string plan = "Camera: CAM-A, serial A1, MAC 02:00:00:00:00:01, at 192.168.1.20 "
+                             "on gv0\n"
+                             "  IP Address: 192.168.1.20 \u2192 192.168.1.50\n"
+                             "  Gateway: 192.168.1.1 \u2192 192.168.1.254\n"
+                             "  Static: off \u2192 on\n"
+                             "  DHCP: on \u2192 off\n";
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    ToolRun run = RunTool(dry);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, plan + "Dry run: nothing was written.\n");
+    EXPECT_TRUE(NothingWritten());
+
+    std::vector<std::string> write = args;
+    write.push_back("--yes");
+    run = RunTool(write);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, plan + "Done.\n");
+    EXPECT_EQ(WritesTo(*A),
+              (std::vector<std::string>{W(gvcp::REG_PERSISTENT_GATEWAY, "192.168.1.254"),
+                                        W(gvcp::REG_PERSISTENT_MASK, "255.255.255.0"),
+                                        W(gvcp::REG_PERSISTENT_IP, "192.168.1.50"),
+                                        W(gvcp::REG_IP_CONFIGURATION, "0.0.0.5")}));
+    EXPECT_TRUE(A->Received(gvcp::FORCEIP_CMD));
+    EXPECT_EQ(A->Ip(), HostIp("192.168.1.50"));
+}
+
+// force-ip sends FORCEIP first, then makes the address persistent at the new address, as
+// "Set Static IP" does.
+TEST_F(IpConfigCli, ForceIpMovesAnUnreachableCameraAndKeepsTheAddress)
+{
+    const ToolRun run = RunTool({"force-ip", "--serial", "B2", "192.168.1.60", "255.255.255.0",
+                                 "192.168.1.1", "--persistent", "--yes", kShortSearch});
+    EXPECT_EQ(run.code, 0) << run.err;
+    // After the tool's search, FORCEIP comes first.
+    std::vector<ReceivedCommand> commands = B->Commands();
+    commands.erase(commands.begin(), std::find_if(commands.begin(), commands.end(), [](auto& c) {
+                       return c.command != gvcp::DISCOVERY_CMD;
+                   }));
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.front().command, gvcp::FORCEIP_CMD);
+    EXPECT_EQ(commands.front().value, HostIp("192.168.1.60"));
+    EXPECT_EQ(B->Ip(), HostIp("192.168.1.60"));
+    EXPECT_EQ(WritesTo(*B),
+              (std::vector<std::string>{W(gvcp::REG_PERSISTENT_GATEWAY, "192.168.1.1"),
+                                        W(gvcp::REG_PERSISTENT_MASK, "255.255.255.0"),
+                                        W(gvcp::REG_PERSISTENT_IP, "192.168.1.60"),
+                                        W(gvcp::REG_IP_CONFIGURATION, "0.0.0.5")}));
+}
+
+TEST_F(IpConfigCli, ExitCodesOfAnUnknownCameraAndAMissingYes)
+{
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"set-ip", "02:00:00:00:00:09", "192.168.1.50", "255.255.255.0",
+                                   "0.0.0.0"},
+          std::vector<std::string>{"force-ip", "02:00:00:00:00:09", "192.168.1.50", "255.255.255.0",
+                                   "0.0.0.0"},
+          std::vector<std::string>{"set-name", "02:00:00:00:00:09", "Line9"}}) {
+        std::vector<std::string> yes = args;
+        yes.insert(yes.end(), {"--yes", kShortSearch});
+        const ToolRun unknown = RunTool(yes);
+        EXPECT_EQ(unknown.code, 3) << unknown.err;
+        EXPECT_NE(unknown.err.find("no camera with MAC 02:00:00:00:00:09 answered on gv0, gv1."),
+                  std::string::npos)
+            << unknown.err;
+        EXPECT_EQ(RunTool(args).code, 2); // refused before anything is searched
+    }
+    EXPECT_TRUE(NothingWritten());
+}
+
+// net/cli-check.sh: gv0 (MTU 1500) filters strictly by reverse path and has a camera outside
+// its subnet behind it; gv1 and gv2 share a subnet.
+TEST(IpConfigCliCheck, FindsTheProblemsSetUpInTheTestNetwork)
+{
+    NamespaceCamera outside(CameraNamespaces(0).at(0),
+                            Camera("10.0.0.20", "255.255.255.0", "CAM-O", "O1", 9, 4));
+    ASSERT_TRUE(outside.IsRunning()) << outside.Error();
+    const ToolRun run = RunTool({"check", "--json", kShortSearch});
+    EXPECT_EQ(run.code, 1) << run.err;
+    std::string expected = R"({
+  "findings": [
+    {
+      "interface": "gv0",
+      "kind": "mtu",
+      "explanation": "gv0 has MTU 1500: streaming at full rate needs jumbo frames (MTU 9000), or frames are split and lost.",
+      "fix": "sudo ip link set gv0 mtu 9000"
+    },
+    {
+      "interface": "gv0",
+      "kind": "rp_filter",
+      "explanation": "gv0 filters strictly by reverse path (rp_filter=1): answers of cameras outside 192.168.1.0/24 are dropped unless a route to their subnet leads through gv0 (1 dropped during the search).",
+      "fix": "sudo sysctl -w net.ipv4.conf.gv0.rp_filter=0"
+    },
+    {
+      "interface": "gv2",
+      "kind": "shared_subnet",
+      "explanation": "gv1 and gv2 are both in subnet 192.168.2.0/24: the PC may send a camera's traffic out through the wrong one.",
+      "fix": "sudo ip addr del 192.168.2.6/24 dev gv2 && sudo ip addr add 192.168.3.6/24 dev gv2"
+    })";
+    // The machine's own socket buffer limit is read, never changed.
+    uint64_t rmemMax = 0;
+    std::ifstream("/proc/sys/net/core/rmem_max") >> rmemMax;
+    if (rmemMax < (32u << 20))
+        expected +=
+            R"(,
+    {
+      "interface": null,
+      "kind": "rmem_max",
+      "explanation": "net.core.rmem_max is )" +
+            std::to_string(rmemMax) +
+            R"( bytes: streaming at full rate needs socket buffers of 32 MiB, or packets are lost.",
+      "fix": "sudo sysctl -w net.core.rmem_max=33554432"
+    })";
+    EXPECT_EQ(run.out, expected + "\n  ]\n}\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return nettest::RunInsideTestNetwork(argc, argv);
+}
