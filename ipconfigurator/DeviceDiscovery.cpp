@@ -4,6 +4,12 @@
 #include <cstdio>
 #include <netinet/in.h>
 
+namespace {
+
+constexpr int kSearchReceiveBuffer = 1 << 20;
+
+} // namespace
+
 CDeviceDiscovery::CDeviceDiscovery(int interfaceIp, unsigned short port)
     : m_interfaceIp(interfaceIp), m_port(port)
 {
@@ -71,6 +77,9 @@ int CDeviceDiscovery::SearchDevice(std::vector<CamInfo*>* list, unsigned long lo
     // the port closed; the command still leaves from the interface address.
     InitSocket(INADDR_ANY, m_port);
     m_socket.EnableBroadcast();
+    // All answers arrive within milliseconds; the default buffer holds about 160 of them.
+    // A smaller buffer than asked for (rmem_max) still serves, so the result is not checked.
+    m_socket.SetReceiveBuffer(kSearchReceiveBuffer);
     const int sent = SendData(m_interfaceIp, reqId);
     if (sent != 0) {
         std::printf(" CDeviceDiscovery SendData Error %d\n", sent);

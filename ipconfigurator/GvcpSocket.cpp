@@ -74,6 +74,11 @@ int UdpSocket::EnableReuseAddress()
     return ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
 }
 
+int UdpSocket::SetReceiveBuffer(int bytes)
+{
+    return ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+}
+
 long UdpSocket::SendTo(uint32_t ip, uint16_t port, const void* data, size_t size)
 {
     const sockaddr_in addr = Address(ip, port);

@@ -29,6 +29,8 @@ public:
     int Bind(uint32_t ip, uint16_t port);
     int EnableBroadcast();
     int EnableReuseAddress();
+    // Asks for a receive buffer of `bytes`; the kernel grants at most net.core.rmem_max.
+    int SetReceiveBuffer(int bytes);
     long SendTo(uint32_t ip, uint16_t port, const void* data, size_t size);
     // As SendTo, with `sourceIp` as the source address: a limited broadcast then leaves
     // through the interface that holds that address even when the socket is bound to all.
