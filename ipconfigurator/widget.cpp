@@ -18,6 +18,8 @@ namespace {
 const char* const kSearchingLabel = "Searching GigE Camera.......";
 const char* const kSettingInfoLabel = "Setting Camera Info.......";
 const char* const kIncompleteAddress = "Please enter the whole IP address, subnet mask and gateway";
+// The network check listens on each interface as long as a discovery does.
+constexpr std::chrono::milliseconds kCheckListen{1500};
 
 // Where a tree row points: the interface's position in the list, and for a camera row the
 // camera's position in the interface's list (-1 on interface rows).
@@ -51,6 +53,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent), ui(new Ui::Widget)
     connect(&m_forceWatcher, &QFutureWatcherBase::finished, this, &Widget::SetStaticFinished);
     connect(&m_refreshWatcher, &QFutureWatcherBase::finished, this, &Widget::RefreshFinished);
     connect(&m_readWatcher, &QFutureWatcherBase::finished, this, &Widget::CameraRead);
+    connect(&m_checkWatcher, &QFutureWatcherBase::finished, this, &Widget::CheckNetworkFinished);
 
     setWindowTitle(QStringLiteral("OrvantaIPConfigurator - v1.1.0.0"));
     on_btnRefresh_clicked();
@@ -67,7 +70,8 @@ Widget::~Widget()
 void Widget::waitForTasks()
 {
     const std::initializer_list<QFutureWatcherBase*> watchers = {
-        &m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher, &m_refreshWatcher, &m_readWatcher};
+        &m_discoveryWatcher, &m_camInfoWatcher, &m_forceWatcher,
+        &m_refreshWatcher,   &m_readWatcher,    &m_checkWatcher};
     for (QFutureWatcherBase* watcher : watchers) {
         watcher->disconnect(this);
     }
@@ -147,6 +151,38 @@ void Widget::DiscoveryFinished()
     m_progressDlg->hide();
     UpdateCameraList();
     selectCamInfo(nullptr);
+}
+
+// ---- the network check -------------------------------------------------------------------
+
+void Widget::on_btnCheckNetwork_clicked()
+{
+    const ProgressFn progress = progressReporter();
+    startTask(QStringLiteral("Checking network......."), m_checkWatcher, [progress] {
+        return gvcp::CheckNetwork(gvcp::CollectNetworkFacts(
+            kCheckListen, [&progress](int done, int total) { progress(10 + 80 * done / total); }));
+    });
+}
+
+void Widget::CheckNetworkFinished()
+{
+    const std::vector<gvcp::Finding> findings = m_checkWatcher.result();
+    m_progressDlg->SetProgress(100);
+    m_progressDlg->hide();
+    QString message =
+        findings.empty()
+            ? QStringLiteral("No problems found on this PC's network.")
+            : QStringLiteral("%1 on this PC's network:")
+                  .arg(findings.size() == 1 ? QStringLiteral("1 finding")
+                                            : QStringLiteral("%1 findings").arg(findings.size()));
+    for (const gvcp::Finding& finding : findings) {
+        message +=
+            QStringLiteral("\n\n%1\n    %2").arg(text(finding.explanation), text(finding.fix));
+    }
+    QMessageBox box(findings.empty() ? QMessageBox::Information : QMessageBox::Warning,
+                    QStringLiteral("Check network"), message, QMessageBox::Ok, this);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse); // the commands can be copied
+    box.exec();
 }
 
 void Widget::UpdateCameraList()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NetworkCheck.h"
 #include "configtasks.h"
 
 #include <QFutureWatcher>
@@ -40,6 +41,8 @@ public:
 
 private slots:
     void on_btnRefresh_clicked();
+    void on_btnCheckNetwork_clicked();
+    void CheckNetworkFinished();
     void on_treeWidget_itemClicked(QTreeWidgetItem* item, int column);
     void DiscoveryFinished();
     void on_btnSetInfo_clicked();
@@ -97,6 +100,7 @@ private:
     QFutureWatcher<TaskResult> m_forceWatcher;
     QFutureWatcher<TaskResult> m_refreshWatcher; // the follow-up that ends a configuration task
     QFutureWatcher<PanelRead> m_readWatcher;
+    QFutureWatcher<std::vector<gvcp::Finding>> m_checkWatcher;
     progressdlg* m_progressDlg = nullptr;
     std::shared_ptr<ProgressQueue> m_progress = std::make_shared<ProgressQueue>();
     Ui::Widget* ui;

@@ -129,6 +129,19 @@ private slots:
         QCOMPARE(discoveryPorts(*camA), (QList<uint16_t>{9000, 9000}));
         QVERIFY(ui.boxes().isEmpty());
 
+        // "Check network" shows the findings, each with the command that fixes it.
+        ui.clickButton("btnCheckNetwork");
+        QVERIFY(ui.waitIdle());
+        QCOMPARE(ui.boxes().size(), 1);
+        QVERIFY2(ui.boxes().front().startsWith("Check network: ") &&
+                     ui.boxes().front().endsWith(" on this PC's network:"),
+                 qPrintable(ui.boxes().front()));
+        QVERIFY2(ui.boxTexts().front().contains(
+                     "\n\ngv0 has MTU 1500: streaming at full rate needs jumbo frames (MTU 9000), "
+                     "or frames are split and lost.\n    sudo ip link set gv0 mtu 9000"),
+                 qPrintable(ui.boxTexts().front()));
+        ui.clearBoxes();
+
         // Camera A is gone: the click returns at once, not after the reads wait out the
         // one-second acknowledge window, and events go on being served while they do.
         camA.reset();
