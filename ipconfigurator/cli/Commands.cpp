@@ -445,18 +445,26 @@ int FindTarget(const CommandLine& line, const Console& console, Target* target)
     return kDone;
 }
 
+// The same, for a change through the control channel: the camera must answer there.
+int FindAnsweringTarget(const CommandLine& line, const Console& console, Target* target,
+                        gvcp::PersistentReadout* readout)
+{
+    if (const int code = FindTarget(line, console, target))
+        return code;
+    *readout = gvcp::ReadPersistentAddress(*target->control, target->cam->info.currentIp);
+    return ExpectAnswering(console, target->net, *target->cam, *readout);
+}
+
 int SetName(const CommandLine& line, const Console& console)
 {
     if (line.userName.size() > gvcp::kUserNameSize)
         return Refuse(console, "a camera keeps at most 16 bytes of user name; '" + line.userName +
                                    "' has " + std::to_string(line.userName.size()) + ".");
     Target t;
-    if (const int code = FindTarget(line, console, &t))
+    gvcp::PersistentReadout readout;
+    if (const int code = FindAnsweringTarget(line, console, &t, &readout))
         return code;
     const uint32_t device = t.cam->info.currentIp;
-    const gvcp::PersistentReadout readout = gvcp::ReadPersistentAddress(*t.control, device);
-    if (const int code = ExpectAnswering(console, t.net, *t.cam, readout))
-        return code;
     gvcp::CameraChange change;
     change.userName = line.userName;
     change.name = line.userName != gvcp::FieldText(t.cam->info.userName);
@@ -476,12 +484,10 @@ int SetName(const CommandLine& line, const Console& console)
 int SetIp(const CommandLine& line, const Console& console)
 {
     Target t;
-    if (const int code = FindTarget(line, console, &t))
+    gvcp::PersistentReadout readout;
+    if (const int code = FindAnsweringTarget(line, console, &t, &readout))
         return code;
     const CamInfo& cam = t.cam->info;
-    const gvcp::PersistentReadout readout = gvcp::ReadPersistentAddress(*t.control, cam.currentIp);
-    if (const int code = ExpectAnswering(console, t.net, *t.cam, readout))
-        return code;
 
     gvcp::CameraChange change;
     const uint32_t current = gvcp::CurrentIpConfig(cam) & gvcp::IPCFG_MASK;
