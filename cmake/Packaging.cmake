@@ -63,7 +63,8 @@ else()
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Network set-up tool for GigE Vision cameras")
     set(CPACK_PACKAGE_DESCRIPTION "OrvantaIPConfigurator discovers GigE Vision cameras on \
 every physical network interface and sets their name, persistent address and IP \
-configuration, or forces an address onto a camera in the wrong subnet.")
+configuration, or forces an address onto a camera in the wrong subnet. orvanta-ipconfig \
+does the same from scripts and checks the PC's network for what keeps cameras from being found.")
     set(CPACK_DEBIAN_PACKAGE_SECTION net)
 endif()
 
