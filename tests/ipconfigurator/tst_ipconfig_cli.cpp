@@ -8,7 +8,9 @@
 #include "namespacecamera.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -36,8 +38,10 @@ ToolRun RunTool(std::vector<std::string> args)
         cargv.push_back(a.data());
     cargv.push_back(nullptr);
 
+    // Close-on-exec, so that a run started at the same time by another thread does not
+    // inherit these pipes and hold them open.
     int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         return {};
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -246,24 +250,37 @@ TEST_F(IpConfigCli, RefusedAddressesWriteNothing)
          "outside the subnet of interface gv0 (192.168.1.0/24): the camera will not be reachable "
          "from this interface. Add --outside-subnet"},
     };
-    for (const char* command : {"set-ip", "force-ip"}) {
-        // A is changed by set-ip, B (unreachable) by force-ip; each refuses the other's address.
-        const bool set = std::string(command) == "set-ip";
-        std::vector<std::vector<std::string>> cases;
+    // A is changed by set-ip, B (unreachable) by force-ip; each refuses the other's address.
+    // The runs write nothing, so they all run at once.
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string reason;
+        std::future<ToolRun> run;
+    };
+    std::vector<Case> cases;
+    for (const bool set : {true, false}) {
+        std::vector<std::pair<std::vector<std::string>, std::string>> addresses;
         for (const auto& r : refused)
-            cases.push_back(r.address);
-        cases.push_back({set ? "10.0.0.20" : "192.168.1.20", "255.255.255.0", "0.0.0.0"});
-        for (size_t i = 0; i < cases.size(); ++i) {
-            std::vector<std::string> args = {command, set ? "02:00:00:00:00:01" : "--serial=B2"};
-            args.insert(args.end(), cases[i].begin(), cases[i].end());
-            args.insert(args.end(), {"--persistent", "--yes", kShortSearch});
-            const ToolRun run = RunTool(args);
-            const std::string reason =
-                i < std::size(refused) ? refused[i].reason : "is already used by camera CAM-";
-            EXPECT_EQ(run.code, 1) << command << " " << cases[i][0] << ": " << run.err;
-            EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-            EXPECT_NE(run.err.find("Nothing was written to the camera."), std::string::npos);
+            addresses.emplace_back(r.address, r.reason);
+        addresses.push_back({{set ? "10.0.0.20" : "192.168.1.20", "255.255.255.0", "0.0.0.0"},
+                             "is already used by camera CAM-"});
+        for (const auto& [address, reason] : addresses) {
+            Case c{{set ? "set-ip" : "force-ip", set ? "02:00:00:00:00:01" : "--serial=B2"},
+                   reason,
+                   {}};
+            c.args.insert(c.args.end(), address.begin(), address.end());
+            // A longer search: the runs share the processor.
+            c.args.insert(c.args.end(), {"--persistent", "--yes", "--timeout=600"});
+            c.run = std::async(std::launch::async, RunTool, c.args);
+            cases.push_back(std::move(c));
         }
+    }
+    for (Case& c : cases) {
+        const ToolRun run = c.run.get();
+        EXPECT_EQ(run.code, 1) << c.args[0] << " " << c.args[2] << ": " << run.err;
+        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Nothing was written to the camera."), std::string::npos);
     }
     EXPECT_TRUE(NothingWritten());
 }
