@@ -263,11 +263,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args)
 
 const char* HelpText()
 {
-    return R"(ORVANTA-IPCONFIG(1)            Orvanta camera tools            ORVANTA-IPCONFIG(1)
+    return R"(ORVANTA-IPCONFIG(1)          Orvanta camera tools          ORVANTA-IPCONFIG(1)
 
 NAME
-       orvanta-ipconfig - list GigE Vision cameras, set their names and addresses,
-       and check the PC's network for what keeps cameras from being found
+       orvanta-ipconfig - list GigE Vision cameras, set their names and
+       addresses, and check the PC's network for what keeps cameras from
+       being found
 
 SYNOPSIS
        orvanta-ipconfig list [--json] [--interface NAME]
@@ -280,118 +281,133 @@ SYNOPSIS
        orvanta-ipconfig check [--json] [--interface NAME]
        orvanta-ipconfig --help
 
-       CAMERA is the camera's MAC address (02:4f:56:00:00:14, as list shows it), or
-       --serial SERIAL.
+       CAMERA is the camera's MAC address (02:4f:56:00:00:14, as list shows
+       it), or --serial SERIAL.
 
 DESCRIPTION
-       orvanta-ipconfig does from scripts what OrvantaIPConfigurator does in its
-       window. It speaks the GigE Vision control protocol (GVCP) itself and searches
-       every physical network interface that has an IPv4 address, all at once, for
-       1.5 s. A camera is named by its MAC address, which stays the same whatever
-       address the camera has.
+       orvanta-ipconfig does from scripts what OrvantaIPConfigurator does in
+       its window. It speaks the GigE Vision control protocol (GVCP) itself
+       and searches every physical network interface that has an IPv4
+       address, all at once, for 1.5 s. A camera is named by its MAC
+       address, which stays the same whatever address the camera has.
 
-       Nothing is written without --yes; --dry-run makes the same checks and prints
-       what would be written, old -> new. Every new address is checked before
-       anything is written, as in the window, and a refused address is named with
-       the reason (exit status 1):
+       Nothing is written without --yes; --dry-run makes the same checks and
+       prints what would be written, old -> new. Every new address is
+       checked before anything is written, as in the window, and a refused
+       address is named with the reason (exit status 1):
          - not 0.x.x.x, 255.255.255.255, multicast, reserved or loopback;
-         - a contiguous mask of at most /30, and not the network or broadcast
-           address of the camera's subnet or of a subnet of this PC;
+         - a contiguous mask of at most /30, and not the network or
+           broadcast address of the camera's subnet or of a subnet of this
+           PC;
          - a gateway (0.0.0.0 for none) inside the camera's subnet;
          - not an address of this PC, nor of another camera found;
          - nothing answers at the address when it is probed (about 0.3 s);
-         - inside the subnet of the camera's interface, unless --outside-subnet.
+         - inside the subnet of the camera's interface, unless
+           --outside-subnet.
 
 COMMANDS
-       list   Lists every camera that answers, sorted by interface, then address:
-              interface, MAC, address/mask, gateway, model, serial number, user
-              name, IP configuration (Persistent, DHCP, LLA) and status: Normal (it
-              answers register reads), Access Denied (another application controls
-              it) or Unreachable (no answer, most often because its address lies
-              outside the interface's subnet: use force-ip).
+       list   Lists every camera that answers, sorted by interface, then
+              address: interface, MAC, address/mask, gateway, model, serial
+              number, user name, IP configuration (Persistent, DHCP, LLA)
+              and status: Normal (it answers register reads), Access Denied
+              (another application controls it) or Unreachable (no answer,
+              most often because its address lies outside the interface's
+              subnet: use force-ip).
 
        set-name CAMERA NAME
               Writes the user-defined name, at most 16 bytes, under control
               privilege.
 
        set-ip CAMERA [IP MASK GW]
-              Changes a camera with status Normal. IP MASK GW go to its persistent
-              address registers and the camera takes them at once (FORCEIP); the
-              command then waits until it answers at the new address. --persistent
-              also sets the Persistent IP bit, so that the camera starts with this
-              address; --dhcp and --lla switch DHCP and link-local addressing.
-              Without IP MASK GW only these bits change.
+              Changes a camera with status Normal. IP MASK GW go to its
+              persistent address registers and the camera takes them at once
+              (FORCEIP); the command then waits until it answers at the new
+              address. --persistent also sets the Persistent IP bit, so that
+              the camera starts with this address; --dhcp and --lla switch
+              DHCP and link-local addressing. Without IP MASK GW only these
+              bits change.
 
        force-ip CAMERA IP MASK GW
-              Forces an address onto the camera by its MAC, also onto one that
-              cannot be reached (status Unreachable), and waits until it answers at
-              the new address. The camera keeps a forced address until it restarts;
-              with --persistent the address is then written to its persistent
-              registers and the Persistent IP bit set.
+              Forces an address onto the camera by its MAC, also onto one
+              that cannot be reached (status Unreachable), and waits until it
+              answers at the new address. The camera keeps a forced address
+              until it restarts; with --persistent the address is then
+              written to its persistent registers and the Persistent IP bit
+              set.
 
-       check  Looks for what keeps cameras from being found or from streaming: an
-              interface that is down or has no IPv4 address; an MTU below 9000;
-              reverse-path filtering (rp_filter) that drops cameras' answers; two
-              interfaces in one subnet; no route for 169.254.0.0/16 while cameras
-              with link-local addresses answer; net.core.rmem_max below 32 MiB. It
-              searches each interface in turn. Every finding is one line with the
-              command that fixes it. check only reads: it changes no setting.
+       check  Looks for what keeps cameras from being found or from
+              streaming: an interface that is down or has no IPv4 address;
+              an MTU below 9000; reverse-path filtering (rp_filter) that
+              drops cameras' answers; two interfaces in one subnet; no route
+              for 169.254.0.0/16 while cameras with link-local addresses
+              answer; net.core.rmem_max below 32 MiB. It searches each
+              interface in turn. Every finding is one line with the command
+              that fixes it. check only reads: it changes no setting.
 
 OPTIONS
        --json          list, check: print JSON (see JSON OUTPUT).
        --interface NAME
-                       Search only this interface (list, check: show only it).
-       --serial SERIAL Name the camera by its serial number instead of its MAC.
+                       Search only this interface; check shows only its
+                       findings (and those of the whole PC).
+       --serial SERIAL Name the camera by its serial number instead of its
+                       MAC.
        --yes, -y       Write. Without it nothing is written.
-       --dry-run, -n   Make every check, print what would be written, write nothing.
+       --dry-run, -n   Make every check, print what would be written, write
+                       nothing.
        --persistent [on|off]
-                       set-ip: switch the Persistent IP bit (on needs IP MASK GW).
-                       force-ip: make the forced address persistent.
+                       set-ip: switch the Persistent IP bit (on needs IP MASK
+                       GW). force-ip: make the forced address persistent.
        --dhcp on|off, --lla on|off
-                       set-ip: switch DHCP and link-local addressing (LLA). A
-                       camera with all three off would get no address: refused.
+                       set-ip: switch DHCP and link-local addressing (LLA).
+                       A camera with all three off would get no address:
+                       refused.
        --outside-subnet
                        Allow an address outside the subnet of the camera's
-                       interface; the camera cannot be reached from it afterwards.
-       --timeout MS    How long each search listens for answers (default 1500).
+                       interface; the camera cannot be reached from it
+                       afterwards.
+       --timeout MS    How long each search listens for answers (default
+                       1500).
        --help, -h      Print this page.
 
 EXIT STATUS
        0      Done; check: nothing found.
-       1      Refused: a check refused the change and nothing was written, or the
-              camera refused a command; check: there are findings.
+       1      Refused: a check refused the change and nothing was written,
+              or the camera refused a command; check: there are findings.
        2      Usage: the command line is wrong.
        3      Camera not found: no camera with this MAC or serial answered.
-       4      The camera did not acknowledge: no answer to a command within 1 s, or
-              no answer at its new address within 5 s.
+       4      The camera did not acknowledge: no answer to a command within
+              1 s, or no answer at its new address within 5 s.
 
 JSON OUTPUT
-       The fields below are always there and keep their names and meaning; new
-       fields may be added. Addresses are dotted strings, MAC addresses lower-case
-       with colons, flags true or false.
+       The fields below are always there and keep their names and meaning;
+       new fields may be added. Addresses are dotted strings, MAC addresses
+       lower-case with colons, flags true or false.
 
        list --json:
-         {"interfaces": [{"name", "ip", "mask", "mtu": number, "up": flag}, ...],
-          "cameras": [{"interface", "mac", "ip", "mask", "gateway", "model",
-                       "serial", "user_name",
+         {"interfaces": [{"name", "ip", "mask", "mtu": number,
+                          "up": flag}, ...],
+          "cameras": [{"interface", "mac", "ip", "mask", "gateway",
+                       "model", "serial", "user_name",
                        "ip_config": {"persistent", "dhcp", "lla"},
                        "persistent": {"ip", "mask", "gateway"} or null,
-                       "status": "Normal" | "Access Denied" | "Unreachable"}, ...]}
-         "ip_config" holds the configuration the camera reports; "persistent" its
-         persistent address registers, null when it did not answer them.
+                       "status": "Normal" | "Access Denied" |
+                                 "Unreachable"}, ...]}
+         "ip_config" holds the configuration the camera reports;
+         "persistent" its persistent address registers, null when it did
+         not answer them.
 
        check --json:
-         {"findings": [{"interface": name or null for the whole PC, "kind",
-                        "explanation", "fix"}, ...]}
-         kind is one of interface_down, no_ipv4, mtu, rp_filter, shared_subnet,
-         link_local_route, rmem_max.
+         {"findings": [{"interface": name or null for the whole PC,
+                        "kind", "explanation", "fix"}, ...]}
+         kind is one of interface_down, no_ipv4, mtu, rp_filter,
+         shared_subnet, link_local_route, rmem_max.
 
 EXAMPLES
        orvanta-ipconfig list
-       orvanta-ipconfig set-ip 02:4f:56:00:00:14 192.168.1.50 255.255.255.0 \
-           192.168.1.1 --persistent --yes
-       orvanta-ipconfig force-ip --serial 21040508 172.16.7.40 255.255.0.0 \
-           0.0.0.0 --persistent --dry-run
+       orvanta-ipconfig set-ip 02:4f:56:00:00:14 192.168.1.50 \
+           255.255.255.0 192.168.1.1 --persistent --yes
+       orvanta-ipconfig force-ip --serial 21040508 172.16.7.40 \
+           255.255.0.0 0.0.0.0 --persistent --dry-run
        orvanta-ipconfig list --json | jq -r '.cameras[] | .mac + " " + .status'
        orvanta-ipconfig check
 )";
