@@ -156,7 +156,7 @@ TEST_F(SdkFeatureFiles, BadLinesAndRefusedValuesAreReportedByLine)
                  "11\tTriggerSoftware\twrong type: the camera's feature is a command\n"
                  "12\tDeviceModelName\tread-only\n"
                  "13\tGevSCPSPacketSize\ttransport-layer setting, never loaded from a file\n"
-                 "14\tPixelFormat\tout of range: no entry Mono8 (entries: BayerGR8, BayerGR12)\n");
+                 "14\tPixelFormat\tout of range: no entry Mono8 (entries: BayerGR8, BayerGR12, RGB8, YUV422_8)\n");
     EXPECT_EQ(nodeInt(h, "Contrast"), 32); // the good line was applied
 
     // A short buffer gets whole lines and the count of the rest.
