@@ -2,6 +2,8 @@
 // the rate window restarting, and the single grab.
 #include "tst_mainwindow_util.h"
 
+#include <QElapsedTimer>
+
 using namespace mwtest;
 
 namespace {
@@ -30,18 +32,24 @@ private slots:
         DisplayedPictures shown(*w);
         const quint64 before = deliveredFrames(id);
 
+        QElapsedTimer streaming;
+        streaming.start();
         w->slotStartCamera();
         QTRY_VERIFY_WITH_TIMEOUT(w->receivedFrameCount() >= 150, 20000);
         double fps = 0;
         double mbps = 0;
         QTRY_VERIFY(parseRate(label(*w, "laRate"), &fps, &mbps));
+        const double measured = w->receivedFrameCount() * 1000.0 / streaming.elapsed();
         w->slotStopCamera();
 
         const quint64 delivered = deliveredFrames(id) - before;
         QCOMPARE(w->receivedFrameCount(), delivered);
         QTRY_COMPARE(label(*w, "laCount"), countText(delivered));
         QCOMPARE(label(*w, "laRate"), kStopText);
-        QVERIFY2(fps > 60 && fps < 140, qPrintable(QString::number(fps)));
+        // A loaded machine (sanitizers, parallel tests) may deliver fewer than 100 frames a
+        // second; the label must follow what arrives, never exceed what the camera can send.
+        QVERIFY2(fps > measured / 2 && fps < 140,
+                 qPrintable(QStringLiteral("%1 shown, %2 measured").arg(fps).arg(measured)));
         // The display takes at most one frame per 33 ms: well under the camera's rate.
         QVERIFY2(shown.total > 0 && shown.total < int(delivered) / 2,
                  qPrintable(QStringLiteral("%1 of %2").arg(shown.total).arg(delivered)));
@@ -53,13 +61,18 @@ private slots:
         auto w = makeWindow("mono:1");
         w->slotOpenCamera(0);
         QCOMPARE(OrvantaSetFrameRate(w->cameraHandle(), 30), int(ORVANTA_OK));
+        QElapsedTimer streaming;
+        streaming.start();
         w->slotStartCamera();
         double fps = 0;
         double mbps = 0;
         QTRY_VERIFY_WITH_TIMEOUT(
             parseRate(label(*w, "laRate"), &fps, &mbps) && w->receivedFrameCount() > 31, 15000);
-        // 1280 x 1024 x 8 bits = 1.25 MB a frame: "30.0 fps (37.5 MB/s)" on time.
-        QVERIFY2(fps > 25 && fps < 35, qPrintable(QString::number(fps)));
+        const double measured = w->receivedFrameCount() * 1000.0 / streaming.elapsed();
+        // 1280 x 1024 x 8 bits = 1.25 MB a frame: "30.0 fps (37.5 MB/s)" on an idle machine;
+        // on a loaded one the label follows what arrives.
+        QVERIFY2(fps > qMin(25.0, measured / 2) && fps < 35,
+                 qPrintable(QStringLiteral("%1 shown, %2 measured").arg(fps).arg(measured)));
         QVERIFY2(qAbs(mbps - fps * 1.25) < 0.15, qPrintable(QString::number(mbps)));
         w->slotStopCamera();
         QCOMPARE(label(*w, "laRate"), kStopText);
