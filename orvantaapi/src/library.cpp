@@ -2,7 +2,9 @@
 
 #include "realbackend.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 namespace orvanta {
 
@@ -28,13 +30,32 @@ int Library::init()
     // ORVANTA_BACKENDS: "simulated", "real" or "both"; see defaultBackends() when unset. A
     // build without the real-camera backend gives no cameras for "real".
     const std::string backends = envOr("ORVANTA_BACKENDS", defaultBackends());
-    sim_ = std::make_shared<SimBackend>(backends == "simulated" || backends == "both"
-                                            ? envOr("ORVANTA_SIM_CAMERAS", "color:1,mono:1")
-                                            : "");
+    const bool simulated = backends == "simulated" || backends == "both";
+    const bool real = backends == "real" || backends == "both";
+    // A program has no other channel for these: without a line here the camera list is just
+    // empty.
+    if (!simulated && !real)
+        std::fprintf(stderr,
+                     "libOrvantaAPI: unknown ORVANTA_BACKENDS value \"%s\" (simulated, real or "
+                     "both): no cameras\n",
+                     backends.c_str());
+    sim_ = std::make_shared<SimBackend>(simulated ? envOr("ORVANTA_SIM_CAMERAS", "color:1,mono:1")
+                                                  : "");
     backends_.clear();
-    if (backends == "real" || backends == "both")
-        if (auto real = makeRealBackend())
-            backends_.push_back(real); // real cameras are listed first
+    if (real) {
+        std::string failure = "this build has no real-camera backend";
+        std::shared_ptr<Backend> backend;
+        try {
+            backend = makeRealBackend();
+        } catch (const std::exception& e) { // its discovery thread could not start
+            failure = e.what();
+        }
+        if (backend)
+            backends_.push_back(backend); // real cameras are listed first
+        else
+            std::fprintf(stderr, "libOrvantaAPI: the real-camera backend did not start (%s)\n",
+                         failure.c_str());
+    }
     backends_.push_back(sim_);
     initialized_ = true;
     return ORVANTA_OK;

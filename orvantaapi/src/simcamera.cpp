@@ -538,37 +538,26 @@ int SimCamera::saveSelectedUserSet()
     return ORVANTA_OK;
 }
 
-// Register map (32-bit registers, byte addresses):
-//   0x0000'0010  RO  device version, 0x00010000 for 1.0.0
-//   0x0000'064C  RW  GevPersistentIPAddress
-//   0x0000'065C  RW  GevPersistentSubnetMask
-//   0x0000'066C  RW  GevPersistentDefaultGateway
-//   0x0000'0D18  RO  GevSCDA
-//   0x0001'0000  RW  Width          0x0001'0004  RW  Height
-//   0x0001'0008  RW  OffsetX        0x0001'000C  RW  OffsetY
-//   0x0001'0010  RW  Gain           0x0001'0014  RW  ExposureTime in whole microseconds
-//   0x0001'0018  RO  current pixel-format code
-//   0x0001'001C  RW  BlackLevel
-//   0x0002'0000  RW  scratch register, free for tests (0 at plug)
-//   0x0002'0004  RO  frames delivered to acquisition callbacks (low 32 bits)
-// Writes to mirrored registers go through the feature's checks (range, increment, access).
+// Registers (the map is documented in OrvantaAPI.h). Writes to mirrored registers go through
+// the feature's checks (range, increment, access).
 namespace {
 const struct
 {
     uint32_t address;
     const char* node;
-} kMirrors[] = {{0x064C, "GevPersistentIPAddress"},
-                {0x065C, "GevPersistentSubnetMask"},
-                {0x066C, "GevPersistentDefaultGateway"},
-                {0x0D18, "GevSCDA"},
-                {0x10000, "Width"},
-                {0x10004, "Height"},
-                {0x10008, "OffsetX"},
-                {0x1000C, "OffsetY"},
-                {0x10010, "Gain"},
-                {0x1001C, "BlackLevel"}};
-constexpr uint32_t kRegVersion = 0x10, kRegExposure = 0x10014, kRegPixelFormat = 0x10018;
-constexpr uint32_t kRegScratch = 0x20000, kRegDelivered = 0x20004;
+} kMirrors[] = {{ORVANTA_REG_PERSISTENT_IP, "GevPersistentIPAddress"},
+                {ORVANTA_REG_PERSISTENT_MASK, "GevPersistentSubnetMask"},
+                {ORVANTA_REG_PERSISTENT_GATEWAY, "GevPersistentDefaultGateway"},
+                {ORVANTA_REG_SCDA, "GevSCDA"},
+                {ORVANTA_REG_WIDTH, "Width"},
+                {ORVANTA_REG_HEIGHT, "Height"},
+                {ORVANTA_REG_OFFSET_X, "OffsetX"},
+                {ORVANTA_REG_OFFSET_Y, "OffsetY"},
+                {ORVANTA_REG_GAIN, "Gain"},
+                {ORVANTA_REG_BLACK_LEVEL, "BlackLevel"}};
+constexpr uint32_t kRegVersion = ORVANTA_REG_DEVICE_VERSION, kRegExposure = ORVANTA_REG_EXPOSURE,
+                   kRegPixelFormat = ORVANTA_REG_PIXEL_FORMAT;
+constexpr uint32_t kRegScratch = ORVANTA_REG_SCRATCH, kRegDelivered = ORVANTA_REG_DELIVERED;
 } // namespace
 
 int SimCamera::readRegister(uint32_t address, uint32_t& value)

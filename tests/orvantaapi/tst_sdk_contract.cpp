@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -51,6 +52,27 @@ TEST(SdkInit, CallsBeforeInitFailCleanly)
     EXPECT_EQ(countCameras(), 2);
     ASSERT_EQ(OrvantaUninit(), ORVANTA_OK);
     ASSERT_EQ(OrvantaInit(), ORVANTA_OK);
+    EXPECT_EQ(countCameras(), 2);
+    OrvantaUninit();
+}
+
+TEST(SdkInit, UnknownBackendChoiceIsSaidOnStderr)
+{
+    // Without the line a typo in ORVANTA_BACKENDS gives an empty camera list and no word why.
+    const std::string before = std::getenv("ORVANTA_BACKENDS");
+    setenv("ORVANTA_BACKENDS", "simulted", 1);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(OrvantaInit(), ORVANTA_OK);
+    const std::string said = testing::internal::GetCapturedStderr();
+    setenv("ORVANTA_BACKENDS", before.c_str(), 1);
+    EXPECT_EQ(countCameras(), 0);
+    EXPECT_EQ(said, "libOrvantaAPI: unknown ORVANTA_BACKENDS value \"simulted\" (simulated, real "
+                    "or both): no cameras\n");
+    OrvantaUninit();
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(OrvantaInit(), ORVANTA_OK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(countCameras(), 2);
     OrvantaUninit();
 }

@@ -309,7 +309,29 @@ ORVANTA_API int OrvantaGrabRGBData(OrvantaHandle handle, OImageFrame* frame, int
 ORVANTA_API int OrvantaGrabRAWData(OrvantaHandle handle, OImageFrame* frame, int timeoutMs);
 ORVANTA_API int OrvantaRunSoftwareTrigger(OrvantaHandle handle);
 
-/* ---- Registers --------------------------------------------------------------------------- */
+/* ---- Registers ---------------------------------------------------------------------------
+ * 32-bit device registers at byte addresses. The register map of the simulated cameras is below;
+ * the persistent-address and SCDA registers are the GigE Vision bootstrap registers, at the same
+ * addresses on real GigE Vision cameras. Writes to a register that mirrors a feature go through
+ * the feature's checks (range, increment, access); an address without a register answers
+ * ORVANTA_ERR_NO_REGISTER. */
+enum {
+    ORVANTA_REG_DEVICE_VERSION = 0x0010,     /* RO  device version, 0x00010000 for 1.0.0 */
+    ORVANTA_REG_PERSISTENT_IP = 0x064C,      /* RW  GevPersistentIPAddress */
+    ORVANTA_REG_PERSISTENT_MASK = 0x065C,    /* RW  GevPersistentSubnetMask */
+    ORVANTA_REG_PERSISTENT_GATEWAY = 0x066C, /* RW  GevPersistentDefaultGateway */
+    ORVANTA_REG_SCDA = 0x0D18,               /* RO  GevSCDA, stream destination address */
+    ORVANTA_REG_WIDTH = 0x10000,             /* RW  Width */
+    ORVANTA_REG_HEIGHT = 0x10004,            /* RW  Height */
+    ORVANTA_REG_OFFSET_X = 0x10008,          /* RW  OffsetX */
+    ORVANTA_REG_OFFSET_Y = 0x1000C,          /* RW  OffsetY */
+    ORVANTA_REG_GAIN = 0x10010,              /* RW  Gain */
+    ORVANTA_REG_EXPOSURE = 0x10014,          /* RW  ExposureTime in whole microseconds */
+    ORVANTA_REG_PIXEL_FORMAT = 0x10018,      /* RO  current pixel-format code */
+    ORVANTA_REG_BLACK_LEVEL = 0x1001C,       /* RW  BlackLevel */
+    ORVANTA_REG_SCRATCH = 0x20000,           /* RW  free for tests, 0 when the camera appears */
+    ORVANTA_REG_DELIVERED = 0x20004          /* RO  frames delivered to callbacks (low 32 bits) */
+};
 ORVANTA_API int OrvantaReadRegister(OrvantaHandle handle, uint32_t address, uint32_t* value);
 ORVANTA_API int OrvantaWriteRegiser(OrvantaHandle handle, uint32_t address, uint32_t value);
 
