@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include "rangespinbox.h"
+
 #include <limits>
 
 QLongLongSpinBox::QLongLongSpinBox(QWidget* parent) : QAbstractSpinBox(parent)
@@ -51,23 +53,36 @@ void QLongLongSpinBox::setValue(qlonglong value)
     emit valueChanged(value);
 }
 
+// Acceptable inside the range; a number outside it, or a field still empty (or holding only
+// the minus sign of a range that allows negatives), may stand while typing.
 QValidator::State QLongLongSpinBox::validate(QString& input, int& /*pos*/) const
 {
     bool ok = false;
     const qlonglong v = input.toLongLong(&ok, 10);
-    if (!ok || v < m_minimum)
-        return QValidator::Invalid;
-    return v <= m_maximum ? QValidator::Acceptable : QValidator::Invalid;
+    if (!ok) {
+        const bool start = input.isEmpty() || (input == QLatin1String("-") && m_minimum < 0);
+        return start ? QValidator::Intermediate : QValidator::Invalid;
+    }
+    return v >= m_minimum && v <= m_maximum ? QValidator::Acceptable : QValidator::Intermediate;
 }
 
 void QLongLongSpinBox::onReturnPressed()
 {
-    QString text = lineEdit()->text();
-    int pos = lineEdit()->cursorPosition();
-    if (validate(text, pos) == QValidator::Acceptable)
-        setValue(valueFromText(text));
-    else
+    const QString typed = lineEdit()->text();
+    bool ok = false;
+    const qlonglong v = typed.toLongLong(&ok, 10);
+    if (!ok) {
         lineEdit()->setText(textFromValue(m_value));
+        emit entryAdjusted(refusedEntryText(typed, QStringLiteral("a number"),
+                                            QStringLiteral("%1 kept").arg(textFromValue(m_value))));
+        return;
+    }
+    const qlonglong bounded = qBound(m_minimum, v, m_maximum);
+    lineEdit()->setText(textFromValue(bounded));
+    setValue(bounded);
+    if (bounded != v)
+        emit entryAdjusted(clampedEntryText(typed, textFromValue(m_minimum),
+                                            textFromValue(m_maximum), textFromValue(bounded)));
 }
 
 void QLongLongSpinBox::stepBy(int steps)

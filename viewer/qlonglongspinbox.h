@@ -3,9 +3,10 @@
 
 #include <QAbstractSpinBox>
 
-// A spin box holding a signed 64-bit value. Typed text is checked against minimum and
-// maximum keystroke by keystroke and committed only on Return or Enter; steps are not
-// limited to the range and saturate at the ends of the 64-bit range.
+// A spin box holding a signed 64-bit value. Typed text is committed only on Return or Enter;
+// a number outside minimum and maximum may be typed and is clamped when committed, and text
+// that is no number is refused: both are said through entryAdjusted. Steps are not limited to
+// the range and saturate at the ends of the 64-bit range.
 class QLongLongSpinBox : public QAbstractSpinBox
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ public slots:
 
 signals:
     void valueChanged(qlonglong value);
+    void entryAdjusted(const QString& message);
 
 protected:
     StepEnabled stepEnabled() const override;

@@ -1,5 +1,5 @@
-// QLongLongSpinBox: typed input checked keystroke by keystroke, commit on Return only,
-// saturating steps that ignore the range.
+// QLongLongSpinBox: typed input checked keystroke by keystroke, commit on Return only with
+// out-of-range numbers clamped and said, saturating steps that ignore the range.
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -50,23 +50,24 @@ private slots:
         box.setRange(50, 2000000);
         box.show();
         edit(box)->setText(QString());
-        typeAtEnd(box, QStringLiteral("9")); // below the minimum
-        QCOMPARE(edit(box)->text(), QString());
-        typeAtEnd(box, QStringLiteral("-")); // not a number
+        // Numbers on their way into the range, or beyond it, can be typed (they are clamped
+        // when committed); a minus sign the range does not allow and other text cannot.
+        typeAtEnd(box, QStringLiteral("9"));
+        QCOMPARE(edit(box)->text(), QStringLiteral("9"));
+        edit(box)->setText(QString());
+        typeAtEnd(box, QStringLiteral("-x"));
         QCOMPARE(edit(box)->text(), QString());
 
         box.setValue(200000);
-        typeAtEnd(box, QStringLiteral("0")); // 2000000 is the maximum itself
-        QCOMPARE(edit(box)->text(), QStringLiteral("2000000"));
-        typeAtEnd(box, QStringLiteral("1")); // 20000001 is above it
-        QCOMPARE(edit(box)->text(), QStringLiteral("2000000"));
+        typeAtEnd(box, QStringLiteral("01"));
+        QCOMPARE(edit(box)->text(), QStringLiteral("20000001"));
         edit(box)->setText(QStringLiteral("200000"));
         typeAtEnd(box, QStringLiteral("x"));
         QCOMPARE(edit(box)->text(), QStringLiteral("200000"));
 
         int pos = 0;
         QString text = QStringLiteral("2000001");
-        QCOMPARE(box.validate(text, pos), QValidator::Invalid);
+        QCOMPARE(box.validate(text, pos), QValidator::Intermediate);
         text = QStringLiteral("50");
         QCOMPARE(box.validate(text, pos), QValidator::Acceptable);
         text = QStringLiteral("1 000");
@@ -99,12 +100,21 @@ private slots:
         QCOMPARE(box.value(), 260LL);
         QCOMPARE(spy.count(), 2);
 
-        // Text that no longer validates is replaced by the current value, nothing emitted.
+        // A number outside the range is clamped and said; text that is no number is replaced
+        // by the current value, nothing emitted but the refusal.
+        QSignalSpy said(&box, &QLongLongSpinBox::entryAdjusted);
         edit(box)->setText(QStringLiteral("5000"));
         QTest::keyClick(&box, Qt::Key_Return);
-        QCOMPARE(edit(box)->text(), QStringLiteral("260"));
-        QCOMPARE(box.value(), 260LL);
-        QCOMPARE(spy.count(), 2);
+        QCOMPARE(edit(box)->text(), QStringLiteral("1000"));
+        QCOMPARE(box.value(), 1000LL);
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(said.takeFirst().at(0).toString(),
+                 QStringLiteral("5000 is outside 0 ~ 1000: clamped to 1000"));
+        edit(box)->setText(QString());
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(edit(box)->text(), QStringLiteral("1000"));
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(said.takeFirst().at(0).toString(), QStringLiteral("no value typed: 1000 kept"));
     }
 
     void stepsSaturateAndIgnoreTheRange()
