@@ -1,5 +1,7 @@
 #include "treemodel.h"
 
+#include "nodetooltip.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -130,7 +132,14 @@ int TreeModel::columnCount(const QModelIndex&) const
 
 QVariant TreeModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::ToolTipRole) {
+        // Asked of the camera when shown, so a range that follows other settings is current.
+        const QString tip = nodeToolTip(m_hCamera, getItem(index)->data(0).toString());
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return getItem(index)->data(index.column());
 }

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "camerasession.h"
+#include "rangespinbox.h"
 #include "sdk/OrvantaAPI.h"
 #include "treemodel.h"
 
@@ -35,12 +37,37 @@ QString integerText(const QString& name, int32_t value)
     return QString::number(value);
 }
 
-// A base-10 entry as the node's 32-bit pattern; 0 when the text is not a number.
-quint32 parseInteger(const QString& text)
+// Entries outside the node's range take the nearer bound. A range that is not negative holds
+// unsigned 32-bit patterns: there a negative entry counts as very large and takes the maximum.
+// A signed range compares signed values.
+qint64 clampToNode(qint64 entry, const NodeIntInfo& range)
 {
+    if (range.minimum < 0)
+        return qBound<qint64>(range.minimum, entry, range.maximum);
+    const quint64 minimum = quint32(range.minimum);
+    const quint64 maximum = quint32(range.maximum);
+    const quint64 pattern = entry >= 0 ? quint64(entry) : std::numeric_limits<quint64>::max();
+    return qint64(qBound(minimum, pattern, maximum));
+}
+
+// A boolean entry: a base-10 integer (non-zero is true), or true / false.
+bool parseBoolean(const QString& text, bool* value)
+{
+    const QString entry = text.trimmed();
     bool ok = false;
-    const qlonglong value = text.trimmed().toLongLong(&ok, 10);
-    return ok ? quint32(value) : 0u;
+    *value = entry.toLongLong(&ok, 10) != 0;
+    for (const bool word : {false, true})
+        if (!ok &&
+            entry.compare(QLatin1String(word ? "true" : "false"), Qt::CaseInsensitive) == 0) {
+            *value = word;
+            ok = true;
+        }
+    return ok;
+}
+
+QString floatText(double value)
+{
+    return QString::number(value, 'g', 6);
 }
 
 bool parseAddress(const QString& text, quint32* value)
@@ -171,9 +198,24 @@ void XMLCtrl::UpdateAcqState(bool acquiring)
 
 // Writes are checked here; the editor then reads the node back, so it shows what the camera
 // kept either way.
-void XMLCtrl::writeChecked(int status, const QString& what)
+bool XMLCtrl::writeChecked(int status, const QString& what)
 {
-    m_session->check(status, QStringLiteral("%1 %2").arg(what, m_nodeName));
+    if (m_session->check(status, QStringLiteral("%1 %2").arg(what, m_nodeName)))
+        return true;
+    say(QStringLiteral("not written: %1").arg(QString::fromUtf8(OrvantaStatusText(status))));
+    return false;
+}
+
+void XMLCtrl::say(const QString& message)
+{
+    ui->laXMLStatus->setText(QStringLiteral("%1: %2").arg(m_nodeName, message));
+}
+
+bool XMLCtrl::refuse(const QString& text, const char* expected)
+{
+    say(refusedEntryText(text.trimmed(), QLatin1String(expected),
+                         QStringLiteral("nothing written")));
+    return false;
 }
 
 void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
@@ -193,6 +235,7 @@ void XMLCtrl::on_treeXML_clicked(const QModelIndex& index)
         info.access == ORVANTA_ACCESS_READ_WRITE ||
         (info.type == ORVANTA_NODE_COMMAND && info.access == ORVANTA_ACCESS_WRITE_ONLY);
     m_editable = false;
+    ui->laXMLStatus->clear();
 
     switch (info.type) {
     case ORVANTA_NODE_INTEGER:
@@ -253,7 +296,7 @@ bool XMLCtrl::showFloatNode(const QByteArray& name, bool editable)
 {
     NodeFloatInfo value = {0, 0, 0, 0.001};
     const int status = OrvantaGetNodeFloat(m_hCamera, name.constData(), &value);
-    return showLineValue(status, QString::number(value.value, 'g', 6), editable);
+    return showLineValue(status, floatText(value.value), editable);
 }
 
 bool XMLCtrl::showStringNode(const QByteArray& name, bool editable)
@@ -338,85 +381,109 @@ void XMLCtrl::on_btnXMLExcute_clicked()
 
 void XMLCtrl::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Enter) {
+    // Both Enter keys write: Return is the one every keyboard has.
+    if (event->key() != Qt::Key_Enter && event->key() != Qt::Key_Return) {
         QDockWidget::keyPressEvent(event);
         return;
     }
     if (focusWidget() != ui->edXMLValue || !m_hCamera)
         return;
-    enterValue(ui->edXMLValue->text());
-    emitValueReloads();
+    if (enterValue(ui->edXMLValue->text()))
+        emitValueReloads();
 }
 
-void XMLCtrl::enterValue(const QString& text)
+// Writes the entry to the current node and shows the node's value again. Text that does not
+// parse as the node's type is refused (nothing written, false returned); an entry outside the
+// node's range is clamped. Either is said in the dock's status line.
+bool XMLCtrl::enterValue(const QString& text)
 {
+    ui->laXMLStatus->clear();
     const QByteArray name = m_nodeName.toUtf8();
     switch (m_nodeType) {
-    case ORVANTA_NODE_INTEGER:
-        writeInteger(text);
-        break;
+    case ORVANTA_NODE_INTEGER: {
+        const bool written = writeInteger(text);
+        m_editable = showIntegerNode(m_nodeName, m_editable);
+        return written;
+    }
     case ORVANTA_NODE_FLOAT: {
-        bool ok = false;
-        double entry = text.trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(entry))
-            entry = 0;
-        NodeFloatInfo range = {0, 0, 0, 0.001};
-        // Without its range the entry cannot be clamped: nothing is written.
-        if (m_session->check(OrvantaGetNodeFloat(m_hCamera, name.constData(), &range),
-                             QStringLiteral("read the range of %1").arg(m_nodeName))) {
-            entry = std::max(range.minimum, std::min(entry, range.maximum));
-            writeChecked(OrvantaSetNodeFloat(m_hCamera, name.constData(), entry),
-                         QStringLiteral("set"));
-        }
+        const bool written = writeFloat(text);
         m_editable = showFloatNode(name, m_editable);
-        break;
+        return written;
     }
     case ORVANTA_NODE_STRING:
         writeChecked(OrvantaSetNodeString(m_hCamera, name.constData(), text.toUtf8().constData()),
                      QStringLiteral("set"));
         m_editable = showStringNode(name, m_editable);
-        break;
-    case ORVANTA_NODE_BOOLEAN:
-        writeChecked(OrvantaSetNodeBoolean(m_hCamera, name.constData(), parseInteger(text) != 0),
+        return true;
+    case ORVANTA_NODE_BOOLEAN: {
+        bool value = false;
+        if (!parseBoolean(text, &value)) {
+            m_editable = showBooleanNode(name, m_editable);
+            return refuse(text, "0 or 1");
+        }
+        writeChecked(OrvantaSetNodeBoolean(m_hCamera, name.constData(), value),
                      QStringLiteral("set"));
         m_editable = showBooleanNode(name, m_editable);
-        break;
+        return true;
+    }
     default:
-        break;
+        return true; // nothing to write, the reloads still follow
     }
 }
 
-void XMLCtrl::writeInteger(const QString& text)
+bool XMLCtrl::writeInteger(const QString& text)
 {
     const QByteArray name = m_nodeName.toUtf8();
-    quint32 entry = 0;
-    if (isAddressNode(m_nodeName) && text.contains(QLatin1Char('.'))) {
-        // A dotted address that does not parse is not written: 0 would wipe the address.
-        if (!parseAddress(text, &entry)) {
-            m_editable = showIntegerNode(m_nodeName, m_editable);
-            return;
-        }
+    qint64 entry = 0;
+    bool ok = false;
+    // Dotted addresses that do not parse are refused too: 0 would wipe the address.
+    const bool dotted = isAddressNode(m_nodeName) && text.contains(QLatin1Char('.'));
+    if (dotted) {
+        quint32 address = 0;
+        ok = parseAddress(text, &address);
+        entry = address;
     } else {
-        entry = parseInteger(text);
+        entry = text.trimmed().toLongLong(&ok, 10);
     }
+    if (!ok)
+        return refuse(text, dotted ? "an IPv4 address" : "a whole number");
     NodeIntInfo range = {};
     // Without its range the entry cannot be clamped: nothing is written.
     if (!m_session->check(OrvantaGetNodeInt(m_hCamera, name.constData(), &range),
-                          QStringLiteral("read the range of %1").arg(m_nodeName))) {
-        m_editable = showIntegerNode(m_nodeName, m_editable);
-        return;
+                          QStringLiteral("read the range of %1").arg(m_nodeName)))
+        return false;
+    const qint64 value = clampToNode(entry, range);
+    if (value != entry) {
+        const bool isSigned = range.minimum < 0;
+        auto shown = [&](qint64 v) { return integerText(m_nodeName, int32_t(v)); };
+        say(clampedEntryText(
+            text.trimmed(),
+            isSigned ? shown(range.minimum) : QString::number(quint32(range.minimum)),
+            isSigned ? shown(range.maximum) : QString::number(quint32(range.maximum)),
+            isAddressNode(m_nodeName) ? shown(value) : QString::number(value)));
     }
-    // Compared as unsigned 32-bit numbers, so a negative entry counts as very large.
-    const quint32 minimum = quint32(range.minimum);
-    const quint32 maximum = quint32(range.maximum);
-    if (entry > maximum)
-        entry = maximum;
-    if (entry <= minimum)
-        entry = minimum;
-    // Nodes whose range is signed take the signed value, the others the unsigned pattern.
-    const qint64 value = range.minimum < 0 ? qint64(qint32(entry)) : qint64(entry);
     writeChecked(OrvantaSetNodeInt(m_hCamera, name.constData(), value), QStringLiteral("set"));
-    m_editable = showIntegerNode(m_nodeName, m_editable);
+    return true;
+}
+
+bool XMLCtrl::writeFloat(const QString& text)
+{
+    const QByteArray name = m_nodeName.toUtf8();
+    bool ok = false;
+    const double entry = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(entry))
+        return refuse(text, "a number");
+    NodeFloatInfo range = {0, 0, 0, 0.001};
+    // Without its range the entry cannot be clamped: nothing is written.
+    if (!m_session->check(OrvantaGetNodeFloat(m_hCamera, name.constData(), &range),
+                          QStringLiteral("read the range of %1").arg(m_nodeName)))
+        return false;
+    const double value = std::max(range.minimum, std::min(entry, range.maximum));
+    if (value != entry)
+        say(clampedEntryText(text.trimmed(), floatText(range.minimum), floatText(range.maximum),
+                             floatText(value)));
+    writeChecked(OrvantaSetNodeFloat(m_hCamera, name.constData(), value), QStringLiteral("set"));
+    return true;
 }
 
 void XMLCtrl::emitValueReloads()

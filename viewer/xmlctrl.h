@@ -75,12 +75,16 @@ private:
     bool showStringNode(const QByteArray& name, bool editable);
     bool showBooleanNode(const QByteArray& name, bool editable);
     bool showEnumNode(const QByteArray& name, bool editable);
-    void enterValue(const QString& text);
-    void writeInteger(const QString& text);
+    bool enterValue(const QString& text);
+    bool writeInteger(const QString& text);
+    bool writeFloat(const QString& text);
     void emitEnumReloads();
     void emitValueReloads();
-    void writeChecked(int status, const QString& what);
+    bool writeChecked(int status, const QString& what);
+    // The dock's status line: "<node>: <message>".
+    void say(const QString& message);
     void revealCurrentNode();
+    bool refuse(const QString& text, const char* expected);
 
     std::unique_ptr<Ui::XMLCtrl> ui;
     void* m_hCamera = nullptr;

@@ -10,6 +10,7 @@ SdkSpy::Calls g_calls;
 QMap<QString, int> g_access;
 QMap<QString, QStringList> g_lists;
 QStringList g_failingReads;
+QMap<QString, QPair<int, int>> g_ranges;
 
 bool readFails(const char* name)
 {
@@ -32,6 +33,13 @@ void reset()
     g_access.clear();
     g_lists.clear();
     g_failingReads.clear();
+    g_ranges.clear();
+}
+
+void forceIntRange(const QString& node, int minimum, int maximum)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_ranges[node] = qMakePair(minimum, maximum);
 }
 
 void failReads(const QString& node)
@@ -104,7 +112,14 @@ int __wrap_OrvantaGetNodeInfo(OrvantaHandle h, const char* name, NodeInfo* info)
 
 int __wrap_OrvantaGetNodeInt(OrvantaHandle h, const char* name, NodeIntInfo* info)
 {
-    return readFails(name) ? int(ORVANTA_ERR_DEVICE) : __real_OrvantaGetNodeInt(h, name, info);
+    if (readFails(name))
+        return ORVANTA_ERR_DEVICE;
+    const int status = __real_OrvantaGetNodeInt(h, name, info);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const auto forced = g_ranges.constFind(QString::fromUtf8(name));
+    if (forced != g_ranges.constEnd() && info)
+        info->minimum = forced->first, info->maximum = forced->second;
+    return status;
 }
 
 int __wrap_OrvantaGetNodeEnum(OrvantaHandle h, const char* name, NodeEnumInfo* info)

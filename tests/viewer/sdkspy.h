@@ -28,10 +28,12 @@ Calls calls();
 // Nodes listed here report this access code from OrvantaGetNodeInfo.
 void forceAccess(const QString& node, int access);
 // OrvantaGetNodeList of this parent returns these names (shapes the simulator refuses to
-// build, such as empty names) instead of asking the camera.
+// build, such as empty names) instead of asking the camera (overrideNodeList).
 // Value reads (integer and enumeration) of this node fail.
 void failReads(const QString& node);
 void overrideNodeList(const QString& parent, const QStringList& names);
+// Integer reads of this node report this range (the value stays the camera's).
+void forceIntRange(const QString& node, int minimum, int maximum);
 
 } // namespace SdkSpy
 

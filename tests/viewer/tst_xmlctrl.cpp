@@ -1,6 +1,7 @@
 // The node editor of the feature tree dock against a simulated colour camera: what a click
-// shows, what keypad Enter writes (clamping, parsing), which reload signals follow, and the
-// filter field that narrows the tree.
+// shows, what Enter writes (clamping, refusing text of another type, both said in the dock),
+// which reload signals follow, the tree items' tool tips, and the filter field that narrows the
+// tree.
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QLabel>
@@ -51,10 +52,11 @@ private slots:
     void failedReadDisablesEditor();
     void addressNodesShownDotted();
     void integerEntryClampsAsUnsigned();
+    void signedRangeClampsSigned();
     void addressEntryKeepsAddress();
     void floatEntryClamps();
     void booleanAndStringEntry();
-    void onlyKeypadEnterWrites();
+    void bothEnterKeysWrite();
     void enumerationChoiceAndReloads();
     void valueReloadsFollowNameRules();
     void commandsAndUserSetLoad();
@@ -62,6 +64,7 @@ private slots:
     void sizeNodesLockedWhileStreaming();
     void filterNarrowsTreeToMatchesWithCategories();
     void selectionAndEditorWorkThroughFilter();
+    void toolTipsDescribeTheNode();
 
 private:
     void rebuildTree() { m_dock->CreateXMLTree(m_handle); }
@@ -73,6 +76,10 @@ private:
     void addNode(const char* parent, const char* name, int type)
     {
         m_camera->add(parent, QString::fromLatin1(name), type);
+    }
+    QString status() const
+    {
+        return m_dock->findChild<QLabel*>(QStringLiteral("laXMLStatus"))->text();
     }
     qint64 lastIntWrite() const
     {
@@ -271,19 +278,41 @@ void TstXmlCtrl::integerEntryClampsAsUnsigned()
     enter(QStringLiteral("5000"));
     QCOMPARE(lastIntWrite(), 4095);
     QCOMPARE(m_edit->text(), QStringLiteral("4095"));
+    QCOMPARE(status(), QStringLiteral("RedGain: 5000 is outside 64 ~ 4095: clamped to 4095"));
     enter(QStringLiteral("-1")); // as unsigned 32-bit it is above the maximum
+    QCOMPARE(lastIntWrite(), 4095);
+    enter(QStringLiteral("5000000000")); // beyond 32 bits: clamped, not cut to its low bits
     QCOMPARE(lastIntWrite(), 4095);
     enter(QStringLiteral("2000"));
     QCOMPARE(lastIntWrite(), 2000);
     QCOMPARE(m_edit->text(), QStringLiteral("2000"));
+    QCOMPARE(status(), QString());
     enter(QStringLiteral("10"));
     QCOMPARE(lastIntWrite(), 64);
-    enter(QStringLiteral("not a number"));
-    QCOMPARE(lastIntWrite(), 64);
-    QCOMPARE(m_edit->text(), QStringLiteral("64"));
-    enter(QStringLiteral("99999999999999999999")); // beyond 64 bits: not a number
-    QCOMPARE(lastIntWrite(), 64);
-    QCOMPARE(SdkSpy::calls().intWrites.size(), 6);
+    QCOMPARE(SdkSpy::calls().intWrites.size(), 5);
+
+    // Text that is no whole number writes nothing and says so; the node's value is shown again.
+    ReloadRecorder reloads(m_dock.get());
+    for (const char* text : {"abc", "12.5", "99999999999999999999", ""}) {
+        enter(QLatin1String(text));
+        QCOMPARE(m_edit->text(), QStringLiteral("64"));
+    }
+    QCOMPARE(SdkSpy::calls().intWrites.size(), 5);
+    QCOMPARE(reloads.take(), QStringList());
+    QCOMPARE(status(), QStringLiteral("RedGain: no value typed: nothing written"));
+    enter(QStringLiteral("abc"));
+    QCOMPARE(status(), QStringLiteral("RedGain: \"abc\" is not a whole number: nothing written"));
+}
+
+void TstXmlCtrl::signedRangeClampsSigned()
+{
+    // A negative minimum makes the range signed: 5 lies inside -100 .. 100.
+    SdkSpy::forceIntRange(QStringLiteral("BlackLevel"), -100, 100);
+    select(QStringLiteral("BlackLevel"));
+    enter(QStringLiteral("5"));
+    QCOMPARE(lastIntWrite(), 5);
+    enter(QStringLiteral("-300"));
+    QCOMPARE(lastIntWrite(), -100);
 }
 
 void TstXmlCtrl::addressEntryKeepsAddress()
@@ -295,6 +324,7 @@ void TstXmlCtrl::addressEntryKeepsAddress()
     enter(QStringLiteral("300.1.2.3")); // not an address: nothing written, value shown again
     QCOMPARE(SdkSpy::calls().intWrites.size(), 1);
     QCOMPARE(m_edit->text(), QStringLiteral("10.0.0.7"));
+    QVERIFY(status().contains(QLatin1String("is not an IPv4 address: nothing written")));
     enter(QStringLiteral("3232235777"));
     QCOMPARE(lastIntWrite(), qint64(3232235777));
     QCOMPARE(m_edit->text(), QStringLiteral("192.168.1.1"));
@@ -308,12 +338,16 @@ void TstXmlCtrl::floatEntryClamps()
     enter(QStringLiteral("2.5"));
     QCOMPARE(SdkSpy::calls().floatWrites.last().second, 1.0);
     QCOMPARE(m_edit->text(), QStringLiteral("1"));
+    QCOMPARE(status(), QStringLiteral("TestRatio: 2.5 is outside 0 ~ 1: clamped to 1"));
     enter(QStringLiteral("0.1234567"));
     QCOMPARE(m_edit->text(), QStringLiteral("0.123457")); // 'g', 6 digits
     enter(QStringLiteral("-3"));
     QCOMPARE(SdkSpy::calls().floatWrites.last().second, 0.0);
+    const int writes = SdkSpy::calls().floatWrites.size();
     enter(QStringLiteral("nan"));
-    QCOMPARE(SdkSpy::calls().floatWrites.last().second, 0.0);
+    enter(QStringLiteral("0,5x"));
+    QCOMPARE(SdkSpy::calls().floatWrites.size(), writes);
+    QVERIFY(status().endsWith(QLatin1String("is not a number: nothing written")));
 
     select(QStringLiteral("ExposureTime"));
     enter(QStringLiteral("1e9"));
@@ -326,6 +360,10 @@ void TstXmlCtrl::booleanAndStringEntry()
     select(QStringLiteral("AcquisitionFrameRateEnable"));
     QCOMPARE(m_edit->text(), QStringLiteral("1"));
     enter(QStringLiteral("yes"));
+    QVERIFY(SdkSpy::calls().boolWrites.isEmpty());
+    QCOMPARE(m_edit->text(), QStringLiteral("1"));
+    QVERIFY(status().contains(QLatin1String("is not 0 or 1")));
+    enter(QStringLiteral("False"));
     QCOMPARE(SdkSpy::calls().boolWrites.last().second, false);
     QCOMPARE(m_edit->text(), QStringLiteral("0"));
     enter(QStringLiteral("7"));
@@ -342,28 +380,30 @@ void TstXmlCtrl::booleanAndStringEntry()
     QCOMPARE(QString::fromUtf8(stored), QStringLiteral("line-3 Ü"));
 }
 
-void TstXmlCtrl::onlyKeypadEnterWrites()
+void TstXmlCtrl::bothEnterKeysWrite()
 {
     ReloadRecorder reloads(m_dock.get());
     select(QStringLiteral("Gain"));
-    enter(QStringLiteral("17"), Qt::Key_Return);
     enter(QStringLiteral("18"), Qt::Key_Escape);
     QVERIFY(SdkSpy::calls().intWrites.isEmpty());
     QCOMPARE(reloads.take(), QStringList());
-    int gain = -1;
-    bool autoOn = true;
-    QCOMPARE(OrvantaGetGain(m_handle, &gain, &autoOn), int(ORVANTA_OK));
-    QCOMPARE(gain, 0);
 
-    // Keypad Enter with the focus elsewhere writes nothing either.
+    // Enter with the focus elsewhere writes nothing either.
     m_edit->setText(QStringLiteral("19"));
     m_dock->findChild<QTreeView*>(QStringLiteral("treeXML"))->setFocus();
     QTest::keyClick(m_dock->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(m_dock->focusWidget(), Qt::Key_Return);
     QVERIFY(SdkSpy::calls().intWrites.isEmpty());
 
-    enter(QStringLiteral("17"));
+    enter(QStringLiteral("17"), Qt::Key_Return); // the main keyboard's key
     QCOMPARE(lastIntWrite(), 17);
     QCOMPARE(reloads.take(), QStringList{"feature"});
+    enter(QStringLiteral("16")); // the keypad's
+    QCOMPARE(lastIntWrite(), 16);
+    int gain = -1;
+    bool autoOn = true;
+    QCOMPARE(OrvantaGetGain(m_handle, &gain, &autoOn), int(ORVANTA_OK));
+    QCOMPARE(gain, 16);
 }
 
 void TstXmlCtrl::enumerationChoiceAndReloads()
@@ -479,6 +519,27 @@ void TstXmlCtrl::sizeNodesLockedWhileStreaming()
     select(QStringLiteral("Height"));
     m_dock->UpdateAcqState(false);
     QVERIFY(!m_edit->isEnabled());
+}
+
+void TstXmlCtrl::toolTipsDescribeTheNode()
+{
+    auto tip = [&](const QString& name) {
+        TreeModel* model = m_dock->model();
+        const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1,
+                                                   Qt::MatchExactly | Qt::MatchRecursive);
+        return found.value(0).data(Qt::ToolTipRole).toString();
+    };
+    QCOMPARE(tip(QStringLiteral("AutoExposureTarget")),
+             QStringLiteral("<b>AutoExposureTarget</b><br>Integer, read-write<br>"
+                            "Range: 0 ~ 100, increment 1<br>"
+                            "Brightness the automatic exposure and gain aim at"));
+    QCOMPARE(tip(QStringLiteral("ExposureTime")),
+             QStringLiteral("<b>ExposureTime</b><br>Float, read-write<br>Range: 50 ~ 2e+06<br>"
+                            "Unit: us"));
+    QCOMPARE(tip(QStringLiteral("DeviceModelName")),
+             QStringLiteral("<b>DeviceModelName</b><br>String, read-only"));
+    QCOMPARE(tip(QStringLiteral("AnalogControl")),
+             QStringLiteral("<b>AnalogControl</b><br>Category"));
 }
 
 QTEST_MAIN(TstXmlCtrl)
