@@ -103,6 +103,8 @@ int main(int argc, char* argv[])
 {
     qputenv("ORVANTA_BACKENDS", "simulated");
     qputenv("ORVANTA_SIM_CAMERAS", "color:1");
+    QTemporaryDir settings; // the save options it remembers stay out of the user's settings
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     initViewerResources();
     QTemporaryDir tmp;

@@ -3,12 +3,14 @@
 
 #include "camerasession.h"
 #include "pixelfamily.h"
+#include "qlonglongspinbox.h"
+#include "rangespinbox.h"
 #include "roipreviewworker.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 
 #include <cmath>
 #include <limits>
@@ -74,6 +76,38 @@ qlonglong shutterStep(qlonglong v)
     return 1000000;
 }
 
+const char kNotSupported[] = "Not supported by this camera";
+
+// A control whose feature the camera lacks is disabled and says why. A supported one that was
+// disabled for that reason (the camera before lacked it) is enabled again; otherwise the
+// caller's rules decide its state.
+void markSupported(std::initializer_list<QWidget*> widgets, bool supported)
+{
+    for (QWidget* widget : widgets) {
+        const bool wasUnsupported = widget->toolTip() == QLatin1String(kNotSupported);
+        if (!supported)
+            widget->setEnabled(false);
+        else if (wasUnsupported)
+            widget->setEnabled(true);
+        widget->setToolTip(supported ? QString() : QString::fromLatin1(kNotSupported));
+    }
+}
+
+// The caption of a field: the label left of it in its grid, else its object name.
+QString captionOf(QWidget* field)
+{
+    auto* grid = qobject_cast<QGridLayout*>(field->parentWidget()->layout());
+    const int index = grid ? grid->indexOf(field) : -1;
+    if (index >= 0) {
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(index, &row, &column, &rows, &columns);
+        QLayoutItem* left = column > 0 ? grid->itemAtPosition(row, column - 1) : nullptr;
+        if (auto* label = qobject_cast<QLabel*>(left ? left->widget() : nullptr))
+            return label->text().trimmed();
+    }
+    return field->objectName();
+}
+
 int clampToInt(qlonglong v)
 {
     return int(
@@ -109,6 +143,7 @@ CameraCtrl::CameraCtrl(CameraSession* session, QWidget* parent)
     ui->radioSaveAll->hide();
     ui->btnSaveBrowser->setIcon(QIcon::fromTheme(
         QStringLiteral("browser"), QIcon(QStringLiteral(":/icons/20x20/browser.png"))));
+    ui->btnSaveBrowser->setToolTip(QStringLiteral("Choose the folder"));
     ui->laROI->setFrameShape(QFrame::Box);
     connect(ui->laROI, &RoiLabelView::sigCurrentPoint, this, &CameraCtrl::slotCurrentPoint);
     connect(this, &CameraCtrl::sigHideRubberBand, ui->laROI, &RoiLabelView::slotHideRubberBand);
@@ -120,8 +155,31 @@ CameraCtrl::CameraCtrl(CameraSession* session, QWidget* parent)
 
     connect(ui->edSavePath, &QLineEdit::textChanged, this, &CameraCtrl::publishSaveOptions);
     connect(ui->cmbSaveExt, &QComboBox::currentTextChanged, this, &CameraCtrl::publishSaveOptions);
+    // What the user chooses is remembered for the next start.
+    connect(ui->edSavePath, &QLineEdit::editingFinished, this, &CameraCtrl::rememberSaveOptions);
+    connect(ui->cmbSaveExt, QOverload<int>::of(&QComboBox::activated), this,
+            &CameraCtrl::rememberSaveOptions);
     publishSaveOptions();
     setupIntFeatures();
+    connectEntryNotices();
+}
+
+// A typed value that was clamped or refused is named in the dock's status line.
+void CameraCtrl::connectEntryNotices()
+{
+    for (auto* box : findChildren<RangeSpinBox*>())
+        connect(box, &RangeSpinBox::entryAdjusted, this,
+                [this, box](const QString& message) { showNotice(box, message); });
+    for (auto* box : findChildren<RangeDoubleSpinBox*>())
+        connect(box, &RangeDoubleSpinBox::entryAdjusted, this,
+                [this, box](const QString& message) { showNotice(box, message); });
+    connect(ui->spiShutter, &QLongLongSpinBox::entryAdjusted, this,
+            [this](const QString& message) { showNotice(ui->spiShutter, message); });
+}
+
+void CameraCtrl::showNotice(QWidget* field, const QString& message)
+{
+    ui->laCtrlStatus->setText(QStringLiteral("%1: %2").arg(captionOf(field), message));
 }
 
 CameraCtrl::~CameraCtrl()
@@ -183,8 +241,10 @@ void CameraCtrl::setupIntFeatures()
 
 void CameraCtrl::loadConfigurationValue(void* handle)
 {
-    if (handle)
+    if (handle) {
         m_hCamera = handle;
+        ui->laCtrlStatus->clear(); // notices were about the camera before
+    }
     loadTriggerValue();
     loadStrobeValue();
     loadFeatureValue(false);
@@ -213,27 +273,33 @@ void CameraCtrl::loadIntFeature(IntFeatureId id)
     int hi = 0;
     // A failed range query keeps the range shown before rather than collapsing it to 0..0
     // (which would clamp the spin box and write 0 to the camera).
-    if (f.range(&lo, &hi) == ORVANTA_OK) {
+    const int rangeStatus = f.range(&lo, &hi);
+    if (rangeStatus == ORVANTA_OK) {
         f.rangeLabel->setText(QStringLiteral("(%1 ~ %2)").arg(lo).arg(hi));
         f.spin->setRange(lo, hi);
         f.slider->setRange(lo, hi);
     }
     int v = 0;
-    bool readOk = false;
+    bool autoOn = false;
+    const int readStatus = id == FeatGain ? OrvantaGetGain(m_hCamera, &v, &autoOn) : f.read(&v);
+    // A feature the camera lacks, or whose range leaves nothing to choose, is not offered.
+    const bool supported = rangeStatus != ORVANTA_ERR_NOT_SUPPORTED &&
+                           readStatus != ORVANTA_ERR_NOT_SUPPORTED &&
+                           (rangeStatus != ORVANTA_OK || lo < hi);
+    markSupported({f.spin, f.slider}, supported);
+    if (id == FeatGain)
+        markSupported({ui->chkGain}, supported);
+    if (!supported)
+        return;
     if (id == FeatGain) {
-        bool autoOn = false;
-        readOk = OrvantaGetGain(m_hCamera, &v, &autoOn) == ORVANTA_OK;
         ui->chkGain->setChecked(autoOn);
         f.spin->setEnabled(!autoOn);
         f.slider->setEnabled(!autoOn);
-    } else {
-        readOk = f.read(&v) == ORVANTA_OK;
-        if (id != FeatBlackLevel) {
-            f.spin->setEnabled(readOk);
-            f.slider->setEnabled(readOk);
-        }
+    } else if (id != FeatBlackLevel || readStatus == ORVANTA_OK) {
+        f.spin->setEnabled(readStatus == ORVANTA_OK);
+        f.slider->setEnabled(readStatus == ORVANTA_OK);
     }
-    if (!readOk)
+    if (readStatus != ORVANTA_OK)
         return;
     if (f.spin->value() != v)
         f.spin->setValue(v);
@@ -244,8 +310,14 @@ void CameraCtrl::loadGamma()
 {
     float lo = 0;
     float hi = 0;
-    if (OrvantaGetGammaMinMax(m_hCamera, &lo, &hi) != ORVANTA_OK) {
-        // No gamma on this camera: the control keeps its form and is not used.
+    const int rangeStatus = OrvantaGetGammaMinMax(m_hCamera, &lo, &hi);
+    // A camera without gamma, or with a range such as (0 ~ 0) that leaves nothing to set.
+    markSupported({ui->spiGamma, ui->sliGamma}, rangeStatus != ORVANTA_ERR_NOT_SUPPORTED &&
+                                                    (rangeStatus != ORVANTA_OK || lo < hi));
+    if (rangeStatus == ORVANTA_OK)
+        ui->laGamma->setText(QStringLiteral("(%1 ~ %2)").arg(double(lo)).arg(double(hi)));
+    if (rangeStatus != ORVANTA_OK || !(lo < hi)) {
+        // The control keeps its form and is not used.
         ui->spiGamma->setEnabled(false);
         ui->sliGamma->setEnabled(false);
         return;
@@ -253,7 +325,6 @@ void CameraCtrl::loadGamma()
     ui->spiGamma->setEnabled(true);
     ui->sliGamma->setEnabled(true);
     m_bGammaScaled = hi <= 1.01f;
-    ui->laGamma->setText(QStringLiteral("(%1 ~ %2)").arg(double(lo)).arg(double(hi)));
     ui->spiGamma->setRange(lo, hi);
     if (m_bGammaScaled) {
         // Tenths on the slider; the spin box steps by 0.1 (also after a camera that had 1.0).
@@ -285,7 +356,9 @@ void CameraCtrl::loadShutter()
 
     uint32_t v = 0;
     bool autoOn = false;
-    if (OrvantaGetShutter(m_hCamera, &v, &autoOn) != ORVANTA_OK) {
+    const int readStatus = OrvantaGetShutter(m_hCamera, &v, &autoOn);
+    markSupported({ui->spiShutter, ui->chkShutter}, readStatus != ORVANTA_ERR_NOT_SUPPORTED);
+    if (readStatus != ORVANTA_OK) {
         ui->spiShutter->setEnabled(false);
         ui->sliShutter->setEnabled(false);
         return;
@@ -309,7 +382,9 @@ void CameraCtrl::loadWhiteBalance()
 
     const bool supported =
         fillFromCamera(ui->cmbWB, m_hCamera, OrvantaGetNumAvailableWhiteBalances,
-                       OrvantaGetAvailableWhiteBalancesIdxToStr, OrvantaGetWhiteBalanceStr);
+                       OrvantaGetAvailableWhiteBalancesIdxToStr, OrvantaGetWhiteBalanceStr) &&
+        ui->cmbWB->count() > 0;
+    markSupported({ui->cmbWB}, supported);
     if (supported) {
         ui->cmbWB->setEnabled(true);
         char mode[ORVANTA_TEXT_SIZE] = {};
@@ -354,7 +429,7 @@ void CameraCtrl::readColourGains()
 void CameraCtrl::intSpinChanged(IntFeatureId id, int v)
 {
     IntFeature& f = m_intFeatures[id];
-    if (check(f.write(v), QStringLiteral("set %1 to %2").arg(f.spin->objectName()).arg(v)))
+    if (check(f.write(v), QStringLiteral("set %1 to %2").arg(captionOf(f.spin)).arg(v)))
         f.slider->setValue(v);
 }
 
@@ -528,8 +603,12 @@ void CameraCtrl::loadVideoInfo()
         const QSignalBlocker showOnly(ui->spiFrameRate);
         float lo = 0;
         float hi = 0;
-        if (OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK)
+        if (OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK) {
             ui->spiFrameRate->setRange(lo, hi);
+            ui->laFrameRate->setText(QStringLiteral("(%1 ~ %2)")
+                                         .arg(ui->spiFrameRate->minimum(), 0, 'f', 1)
+                                         .arg(ui->spiFrameRate->maximum(), 0, 'f', 1));
+        }
         float fps = 0;
         if (OrvantaGetFrameRate(m_hCamera, &fps) == ORVANTA_OK && ui->spiFrameRate->value() != fps)
             ui->spiFrameRate->setValue(fps);
@@ -575,8 +654,10 @@ void CameraCtrl::on_btnROIApply_clicked()
 
 void CameraCtrl::on_spiFrameRate_valueChanged(double v)
 {
-    if (v < 1.0)
+    if (v < 1.0) {
+        showNotice(ui->spiFrameRate, QStringLiteral("below 1.0 is not written"));
         return;
+    }
     m_session->withStreamStopped([this, v] {
         check(OrvantaSetFrameRate(m_hCamera, float(v)),
               QStringLiteral("set the frame rate to %1").arg(v));
@@ -814,10 +895,17 @@ void CameraCtrl::getSaveOpt(QString* path, QString* ext, int* count) const
 
 void CameraCtrl::loadSaveOpt()
 {
-    ui->radioSaveOnce->setChecked(true);
+    // The folder, format and count used last, or the documents folder and "Once".
+    const SaveOptions::Values remembered = SaveOptions::recall();
+    m_nSaveCount = remembered.count == -1 ? -1 : 1;
+    (m_nSaveCount == -1 ? ui->radioSaveAll : ui->radioSaveOnce)->setChecked(true);
     refillSaveExtensions({QStringLiteral("BMP"), QStringLiteral("JPG"), QStringLiteral("PNG"),
                           QStringLiteral("RAW")});
-    ui->edSavePath->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const int format = ui->cmbSaveExt->findText(remembered.extension);
+    if (format >= 0)
+        ui->cmbSaveExt->setCurrentIndex(format);
+    ui->edSavePath->setText(remembered.path);
+    publishSaveOptions();
 }
 
 void CameraCtrl::refillSaveExtensions(const QStringList& imageFormats)
@@ -838,12 +926,19 @@ void CameraCtrl::on_radioSaveOnce_clicked()
 {
     m_nSaveCount = 1;
     publishSaveOptions();
+    rememberSaveOptions();
 }
 
 void CameraCtrl::on_radioSaveAll_clicked()
 {
     m_nSaveCount = -1;
     publishSaveOptions();
+    rememberSaveOptions();
+}
+
+void CameraCtrl::rememberSaveOptions()
+{
+    SaveOptions::remember(m_session->saveOptions().get());
 }
 
 void CameraCtrl::on_btnSaveBrowser_clicked()
@@ -851,8 +946,10 @@ void CameraCtrl::on_btnSaveBrowser_clicked()
     const QString folder = QFileDialog::getExistingDirectory(
         this, QStringLiteral("dd"), ui->edSavePath->text(), QFileDialog::ShowDirsOnly);
     // A cancelled dialog returns an empty text; the folder typed before is kept.
-    if (!folder.isEmpty())
+    if (!folder.isEmpty()) {
         ui->edSavePath->setText(folder);
+        rememberSaveOptions();
+    }
 }
 
 // ---- ROI preview -----------------------------------------------------------------------------
@@ -902,5 +999,9 @@ bool CameraCtrl::eventFilter(QObject* watched, QEvent* event)
 
 bool CameraCtrl::check(int status, const QString& what)
 {
-    return m_session->check(status, what);
+    if (m_session->check(status, what))
+        return true;
+    ui->laCtrlStatus->setText(
+        QStringLiteral("Could not %1: %2").arg(what, QString::fromUtf8(OrvantaStatusText(status))));
+    return false;
 }

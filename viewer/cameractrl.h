@@ -139,6 +139,7 @@ private slots:
     void on_radioSaveOnce_clicked();
     void on_radioSaveAll_clicked();
     void on_btnSaveBrowser_clicked();
+    void rememberSaveOptions();
 
     void slotPreviewReady(const QImage& image);
 
@@ -181,6 +182,9 @@ private:
     void refillSaveExtensions(const QStringList& imageFormats);
     void publishSaveOptions();
     void publishPreviewSource();
+    void connectEntryNotices();
+    // Names a clamped or refused entry (or a refused write) in the dock's status line.
+    void showNotice(QWidget* field, const QString& message);
 
     // Logs a refused write (or a failed read the control cannot do without).
     bool check(int status, const QString& what);

@@ -41,7 +41,8 @@ QString statusText(int status)
 } // namespace
 
 CameraSession::CameraSession(QObject* parent)
-    : QObject(parent), m_saver(new FrameSaver([this](const QString& line) { postError(line); }))
+    : QObject(parent), m_saver(new FrameSaver([this](const QString& line) { postError(line); }, 4,
+                                              [this](const QString& line) { postLogLine(line); }))
 {
     m_countRefresh.setSingleShot(true);
     m_countRefresh.setInterval(int(kDisplayPeriod.count() / 1000));
@@ -71,11 +72,17 @@ bool CameraSession::check(int status, const QString& what)
     return false;
 }
 
-// Any thread: the error signal goes out on the session's thread.
+// Any thread: the error and log signals go out on the session's thread.
 void CameraSession::postError(const QString& text)
 {
     QMetaObject::invokeMethod(
         this, [this, text] { emit error(text); }, Qt::QueuedConnection);
+}
+
+void CameraSession::postLogLine(const QString& text)
+{
+    QMetaObject::invokeMethod(
+        this, [this, text] { emit logLine(text); }, Qt::QueuedConnection);
 }
 
 void CameraSession::route(CameraSession* session)
@@ -400,6 +407,7 @@ void CameraSession::saveFrame(const QImage& image, const CopiedFrame& copy,
     job.path = options.path;
     job.extension = options.extension;
     job.cameraId = m_cameraId; // not changed while the display thread runs
+    job.announce = m_announceSave.exchange(false);
     job.width = copy.width;
     job.height = copy.height;
     if (extra == CopiedFrame::Extra::None) {
@@ -408,21 +416,39 @@ void CameraSession::saveFrame(const QImage& image, const CopiedFrame& copy,
         job.data =
             QByteArray(reinterpret_cast<const char*>(copy.extra.data()), int(copy.extra.size()));
     }
+    const bool announced = job.announce;
     if (!m_saver->trySubmit(job)) {
+        if (announced)
+            m_announceSave = true; // the next job is the first one written
         // Saving is slower than the display: this frame is not saved ("Once" keeps trying with
         // the next one). Said once per stream, not for every frame.
         if (!(*skipped)++) {
             postError(QStringLiteral("save is slower than the display: frames are skipped"));
         }
-    } else if (options.count != -1) {
+        return;
+    }
+    if (options.count != -1) {
         m_save = false;
         QMetaObject::invokeMethod(this, &CameraSession::savingStopped, Qt::QueuedConnection);
     }
 }
 
-void CameraSession::setSaving(bool on)
+bool CameraSession::setSaving(bool on, QString* refusal)
 {
+    if (on) {
+        const SaveOptions::Values options = m_saveOptions.get();
+        QString reason;
+        if (!prepareSaveFolder(options.path, &reason)) {
+            m_save = false;
+            if (refusal)
+                *refusal = reason;
+            return false;
+        }
+        SaveOptions::remember(options);
+        m_announceSave = true;
+    }
     m_save = on;
+    return true;
 }
 
 void CameraSession::setFrameTap(FrameTap tap)

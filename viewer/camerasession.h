@@ -90,7 +90,10 @@ public:
     bool check(int status, const QString& what);
 
     // Saving of displayed frames, with the options the display thread reads for each one.
-    void setSaving(bool on);
+    // Switching it on first makes the folder ready (created when missing) and remembers the
+    // options; a folder that is not set, cannot be made or not written leaves saving off and
+    // returns false with the reason. The first file of each run is logged with its full path.
+    bool setSaving(bool on, QString* refusal = nullptr);
     SaveOptions& saveOptions() { return m_saveOptions; }
     void waitForSaves();
     void setFrameTap(FrameTap tap);
@@ -126,6 +129,7 @@ private:
     static void onGrabFrame(OImageFrame* frame);
     static void route(CameraSession* session);
     void postError(const QString& text);
+    void postLogLine(const QString& text);
 
     DisplayFormat readDisplayFormat();
     bool startAcquisition(OrvantaFrameCallback callback, const QString& what);
@@ -166,6 +170,7 @@ private:
     QTimer m_grabTimeout;
 
     std::atomic<bool> m_save{false};
+    std::atomic<bool> m_announceSave{false}; // the next save job is the first of its run
     SaveOptions m_saveOptions;
     std::unique_ptr<FrameSaver> m_saver;
     // Stops and closes of vanished cameras; the finished ones are joined at the next vanish.

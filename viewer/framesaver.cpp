@@ -97,6 +97,12 @@ QString saveFileName(const SaveJob& job, const QDateTime& when)
 bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, QString* error)
 {
     const QString base = saveFileName(job, when);
+    if (job.path.isEmpty()) {
+        // "/<name>" would land in the root folder.
+        *fileName = base;
+        *error = QStringLiteral("no folder is set");
+        return false;
+    }
     QFile file;
     if (!openNewFile(base, &file, error)) {
         *fileName = base;
@@ -113,8 +119,9 @@ bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, 
     return ok;
 }
 
-FrameSaver::FrameSaver(std::function<void(const QString&)> log, int maxPending)
-    : m_log(std::move(log)), m_maxPending(maxPending)
+FrameSaver::FrameSaver(std::function<void(const QString&)> log, int maxPending,
+                       std::function<void(const QString&)> saved)
+    : m_log(std::move(log)), m_saved(std::move(saved)), m_maxPending(maxPending)
 {}
 
 FrameSaver::~FrameSaver()
@@ -158,6 +165,9 @@ void SaveThread(void* job)
     QString error;
     if (!writeSaveJob(task->job, QDateTime::currentDateTime(), &fileName, &error)) {
         task->saver->m_log(QStringLiteral("save %1 failed: %2").arg(fileName, error));
+    } else if (task->job.announce && task->saver->m_saved) {
+        task->saver->m_saved(
+            QStringLiteral("saving to %1").arg(QFileInfo(fileName).absoluteFilePath()));
     }
     task->saver->finished();
 }

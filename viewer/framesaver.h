@@ -21,7 +21,8 @@ struct SaveJob
     QString cameraId;
     int width = 0;
     int height = 0;
-    QByteArray data; // "RAW": the sensor bytes; "RGB": width x height x 3 bytes
+    QByteArray data;       // "RAW": the sensor bytes; "RGB": width x height x 3 bytes
+    bool announce = false; // the first of a save run: its full path goes to the log once written
 };
 
 // "<path>/<camera>_<month>_<day>_<hour>_<minute>_<second>_<ms>.<ext>", no leading zeros.
@@ -33,14 +34,16 @@ QString saveFileName(const SaveJob& job, const QDateTime& when);
 bool writeSaveJob(const SaveJob& job, const QDateTime& when, QString* fileName, QString* error);
 
 // Runs save jobs on a pool of its own whose threads run at a lower priority, so encoding never
-// takes the processor from the camera and display threads; failures go to the log callback
-// (called on the pool thread). At most maxPending jobs wait or run at once: each holds a whole
+// takes the processor from the camera and display threads; failures go to the log callback,
+// and "saving to <full path>" for an announced job to the saved callback (both called on the
+// pool thread). At most maxPending jobs wait or run at once: each holds a whole
 // frame, and saving every displayed frame can be slower than the display. The destructor waits for
 // the jobs still running.
 class FrameSaver
 {
 public:
-    explicit FrameSaver(std::function<void(const QString&)> log, int maxPending = 4);
+    explicit FrameSaver(std::function<void(const QString&)> log, int maxPending = 4,
+                        std::function<void(const QString&)> saved = {});
     ~FrameSaver();
     FrameSaver(const FrameSaver&) = delete;
     FrameSaver& operator=(const FrameSaver&) = delete;
@@ -54,6 +57,7 @@ private:
     void finished();
 
     std::function<void(const QString&)> m_log;
+    std::function<void(const QString&)> m_saved;
     const int m_maxPending;
     std::mutex m_mutex;
     std::condition_variable m_idle;

@@ -319,12 +319,10 @@ void MainWindow::showOpenedCamera()
     const QString geometry = QStringLiteral("%1x%2").arg(size.width).arg(size.height);
     setWindowTitle(QStringLiteral("OrvantaViewer - %1 %2").arg(cameraId(), geometry));
     emit sigTraceLog(QStringLiteral("Success open camera[%1] %2").arg(cameraId(), geometry));
-    UpdateUIStatus(UiState::Opened);
-
     // Only the status matters: a camera with this node has no control dock.
     char nuc[ORVANTA_NODE_TEXT_SIZE] = {};
     m_hasControlDock = OrvantaGetNodeString(handle, "NUCMode", nuc) != ORVANTA_OK;
-    ui->actionControl->setEnabled(m_hasControlDock);
+    UpdateUIStatus(UiState::Opened);
     if (!m_hasControlDock) {
         m_cameraCtrl->hide();
     } else {
@@ -435,7 +433,13 @@ void MainWindow::slotFinishedGrab()
 
 void MainWindow::slotSaveImg(bool bSave)
 {
-    m_session->setSaving(bSave);
+    QString refusal;
+    if (m_session->setSaving(bSave, &refusal))
+        return;
+    // Refused when pressed (no folder, or one that cannot be made or written), not per frame.
+    ui->actionSave->setChecked(false);
+    emit sigTraceLog(refusal);
+    QMessageBox::warning(this, QStringLiteral("Save"), refusal);
 }
 
 void MainWindow::onStreamingChanged(bool on)
@@ -550,6 +554,9 @@ void MainWindow::UpdateUIStatus(UiState state)
         a->setEnabled(open);
     }
     ui->actionControl->setEnabled(open && m_hasControlDock);
+    // Every way to show the control dock agrees: there is none without a camera to control.
+    for (QAction* a : {ui->actionShowCameraControl, m_cameraCtrl->toggleViewAction()})
+        a->setEnabled(ui->actionControl->isEnabled());
     for (QAction* a : {ui->actionOneGrab, ui->actionPlay}) {
         a->setEnabled(open && !streaming);
     }

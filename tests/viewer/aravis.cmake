@@ -7,7 +7,7 @@ if(NOT ORVANTA_HAVE_ARAVIS OR NOT ORVANTA_ARV_FAKE_GV)
 endif()
 
 orvanta_add_test(tst_mainwindow_aravis KIND gui netns LABELS aravis TIMEOUT 600 SERIAL
-    SOURCES tst_mainwindow_aravis.cpp tst_mainwindow_util.h
+    SOURCES tst_mainwindow_aravis.cpp tst_mainwindow_util.h testsettings.cpp
     LIBS viewercore Qt5::Test Threads::Threads
     COMMAND_PREFIX ${ORVANTA_TESTNET} --cams 1 --
     ENV LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/mainwindow-lsan.supp)

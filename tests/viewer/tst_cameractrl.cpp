@@ -45,6 +45,29 @@ private:
         box->findChild<QLineEdit*>()->setText(text);
         QTest::keyClick(box, Qt::Key_Return);
     }
+    // The same key by key, so the box's own checks of every keystroke apply.
+    static void typeAndCommit(QAbstractSpinBox* box, const QString& keys)
+    {
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, keys);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    static QString notice(CameraCtrl& dock)
+    {
+        return dock.findChild<QLabel*>(QStringLiteral("laCtrlStatus"))->text();
+    }
+    // The controls of features the camera lacks: disabled and saying why.
+    QStringList unsupported(CameraCtrl& dock)
+    {
+        QStringList names;
+        for (QWidget* widget : dock.findChildren<QWidget*>())
+            if (widget->toolTip() == QLatin1String("Not supported by this camera") &&
+                !widget->isEnabled())
+                names << widget->objectName();
+        names.sort();
+        return names;
+    }
 
 private slots:
     void initTestCase() { simtest::initSimulatedOnly(); }
@@ -107,14 +130,68 @@ private slots:
         SimCamera cam("nowb");
         CameraCtrl dock(&cam.session());
         dock.loadConfigurationValue(cam.handle());
-        QVERIFY(!w<QSpinBox>(dock, "spiHue")->isEnabled());
-        QVERIFY(!w<QSlider>(dock, "sliSaturation")->isEnabled());
         auto* wb = w<QComboBox>(dock, "cmbWB");
         QCOMPARE(items(wb), QStringList{QStringLiteral("Not Supported")});
-        QVERIFY(!wb->isEnabled());
+        QCOMPARE(unsupported(dock),
+                 (QStringList{"cmbWB", "sliHue", "sliSaturation", "spiHue", "spiSaturation"}));
+        // Colour gains follow the white balance: disabled, though the camera has them.
         QVERIFY(!w<QSpinBox>(dock, "spiRGain")->isEnabled());
         QVERIFY(!w<QSlider>(dock, "sliBGain")->isEnabled());
         QVERIFY(w<QSpinBox>(dock, "spiGain")->isEnabled());
+
+        SimCamera thermal("thermal");
+        dock.loadConfigurationValue(thermal.handle());
+        QCOMPARE(
+            unsupported(dock),
+            (QStringList{"cmbWB", "sliBGain", "sliGGain", "sliHue", "sliRGain", "sliSaturation",
+                         "spiBGain", "spiGGain", "spiHue", "spiRGain", "spiSaturation"}));
+
+        // The next camera that has them gets them back.
+        SimCamera colour("color");
+        dock.loadConfigurationValue(colour.handle());
+        QCOMPARE(unsupported(dock), QStringList());
+        QVERIFY(w<QSpinBox>(dock, "spiHue")->isEnabled());
+        QVERIFY(w<QComboBox>(dock, "cmbWB")->isEnabled());
+        QVERIFY(w<QSpinBox>(dock, "spiRGain")->isEnabled());
+    }
+
+    void typedValuesOutsideTheRangeAreClampedAndSaid()
+    {
+        SimCamera cam("color");
+        CameraCtrl dock(&cam.session());
+        dock.show();
+        dock.loadConfigurationValue(cam.handle());
+        auto* fps = w<QDoubleSpinBox>(dock, "spiFrameRate");
+        const QString top = QString::number(fps->maximum(), 'f', 1); // about 32 fps here
+        QVERIFY(fps->maximum() < 45);
+        QCOMPARE(w<QLabel>(dock, "laFrameRate")->text(), QStringLiteral("(0.5 ~ %1)").arg(top));
+        typeAndCommit(fps, QStringLiteral("20"));
+        float rate = 0;
+        OrvantaGetFrameRate(cam.handle(), &rate);
+        QCOMPARE(rate, 20.0f);
+        for (const char* typed : {"45", "500"}) { // each digit reaches the field
+            typeAndCommit(fps, QLatin1String(typed));
+            OrvantaGetFrameRate(cam.handle(), &rate);
+            QVERIFY(qAbs(double(rate) - fps->maximum()) < 0.05);
+            QCOMPARE(notice(dock),
+                     QStringLiteral("Frame Rate: %1 is outside 0.5 ~ %2: clamped to %2")
+                         .arg(QLatin1String(typed), top));
+        }
+        typeAndCommit(fps, QStringLiteral("0.7"));
+        QCOMPARE(notice(dock), QStringLiteral("Frame Rate: below 1.0 is not written"));
+
+        auto* gain = w<QSpinBox>(dock, "spiGain");
+        typeAndCommit(gain, QStringLiteral("99999"));
+        QCOMPARE(cam.gain(), 240);
+        QCOMPARE(notice(dock), QStringLiteral("Gain: 99999 is outside 0 ~ 240: clamped to 240"));
+        typeAndCommit(gain, QStringLiteral("abc")); // letters never reach the field
+        QCOMPARE(notice(dock), QStringLiteral("Gain: no value typed: 240 kept"));
+        QCOMPARE(gain->value(), 240);
+
+        typeAndCommit(w<QLongLongSpinBox>(dock, "spiShutter"), QStringLiteral("3000000"));
+        QCOMPARE(cam.shutter(), 2000000u);
+        QCOMPARE(notice(dock),
+                 QStringLiteral("Shutter: 3000000 is outside 50 ~ 2000000: clamped to 2000000"));
     }
 
     void loadClampsTheShownValueAndWritesIt()

@@ -1,5 +1,6 @@
-// Saving displayed frames: file names, the bytes of each format, "Once", and failures that
-// must reach the log instead of passing silently.
+// Saving displayed frames: file names, the bytes of each format, "Once", the folder made ready
+// (or refused with a box) when Save is pressed, the "saving to" line, failures that must reach
+// the log instead of passing silently, and the save options remembered across a restart.
 #include "tst_mainwindow_util.h"
 
 #include <QComboBox>
@@ -12,6 +13,7 @@
 
 #include "cameractrl.h"
 #include "framesaver.h"
+#include "simcamera.h"
 
 using namespace mwtest;
 
@@ -32,6 +34,15 @@ void chooseSaveOptions(MainWindow& w, const QString& path, const QString& ext, b
 QStringList filesIn(const QString& dir)
 {
     return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+QStringList logLinesWith(MainWindow& w, const QString& text)
+{
+    QStringList lines;
+    for (int i = 0; i < w.logStatus()->lineCount(); ++i)
+        if (w.logStatus()->line(i).contains(text))
+            lines << w.logStatus()->line(i);
+    return lines;
 }
 
 // Streams, presses Save ("Once") and waits for the one file; returns its path.
@@ -231,21 +242,117 @@ private slots:
         QCOMPARE(filesIn(dir.path()).size(), written);
     }
 
-    void failedSaveIsLogged()
+    void missingFolderIsCreatedAndTheFirstFileLogged()
     {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/new/frames");
         auto w = makeWindow("mono:1");
         w->slotOpenCamera(0);
-        const QString missing = QStringLiteral("/nonexistent-orvanta-folder");
-        chooseSaveOptions(*w, missing, QStringLiteral("PNG"), true);
+        chooseSaveOptions(*w, folder, QStringLiteral("BMP"), true);
+        const QString file = saveOnce(*w, folder);
+        QVERIFY2(!file.isEmpty(), qPrintable(filesIn(folder).join(' ')));
+        QTRY_VERIFY(logContains(*w, QStringLiteral("saving to ") + file));
+
+        // A run of "All" names its first file only.
+        chooseSaveOptions(*w, folder, QStringLiteral("BMP"), false);
+        w->slotStartCamera();
+        QAction* save = action(*w, "actionSave");
+        save->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(filesIn(folder).size() >= 4, 10000);
+        save->trigger();
+        w->slotStopCamera();
+        w->waitForSaves();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(logLinesWith(*w, QStringLiteral("saving to ")).size(), 2);
+    }
+
+    void unusableFoldersAreRefusedWhenSaveIsPressed()
+    {
+        QTemporaryDir dir;
+        QFile plain(dir.path() + QStringLiteral("/plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        auto w = makeWindow("mono:1");
+        w->slotOpenCamera(0);
         w->slotStartCamera();
         QTRY_VERIFY(w->receivedFrameCount() > 0);
-        action(*w, "actionSave")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(lastLog(*w).contains(QLatin1String("failed")), 10000);
-        const QString line = lastLog(*w);
+        QAction* save = action(*w, "actionSave");
+        // Run as root, permission bits would not stop a write: these fail for root too. /sys
+        // is a folder nobody may create files in, and a folder cannot be made under a file.
+        const QList<QPair<QString, QString>> cases = {
+            {QString(), QStringLiteral("Cannot save: no folder is set")},
+            {plain.fileName() + QStringLiteral("/sub"),
+             QStringLiteral("Cannot save to \"%1/sub\": the folder cannot be created (")
+                 .arg(plain.fileName())},
+            {QStringLiteral("/sys"),
+             QStringLiteral("Cannot save to \"/sys\": the folder is not writable (")},
+        };
+        for (const auto& c : cases) {
+            chooseSaveOptions(*w, c.first, QStringLiteral("PNG"), false);
+            MessageBoxAnswer box(QMessageBox::Ok);
+            save->trigger();
+            QVERIFY(box.seen);
+            QCOMPARE(box.title, QStringLiteral("Save"));
+            QVERIFY2(box.text.startsWith(c.second), qPrintable(box.text));
+            QVERIFY(!save->isChecked());
+            QVERIFY(lastLog(*w).endsWith(box.text));
+        }
+        QTest::qWait(200); // frames keep coming: none of them is saved
         w->slotStopCamera();
-        QVERIFY2(line.contains(QStringLiteral("save %1/%2_").arg(missing, w->cameraId())),
+        w->waitForSaves();
+        QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("plain")});
+        QVERIFY(logLinesWith(*w, QStringLiteral(" failed: ")).isEmpty());
+        QVERIFY(logLinesWith(*w, QStringLiteral("saving to")).isEmpty());
+    }
+
+    void failedSaveIsLogged()
+    {
+        // The folder goes away during a run: each save that fails says so in the log.
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QStringLiteral("/run");
+        auto w = makeWindow("mono:1");
+        w->slotOpenCamera(0);
+        chooseSaveOptions(*w, folder, QStringLiteral("PNG"), false);
+        w->slotStartCamera();
+        QTRY_VERIFY(w->receivedFrameCount() > 0);
+        QAction* save = action(*w, "actionSave");
+        save->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!filesIn(folder).isEmpty(), 10000);
+        QTRY_VERIFY(QDir(folder).removeRecursively());
+        QTRY_VERIFY_WITH_TIMEOUT(!logLinesWith(*w, QStringLiteral(" failed: ")).isEmpty(), 10000);
+        save->trigger();
+        w->slotStopCamera();
+        const QString line = logLinesWith(*w, QStringLiteral(" failed: ")).first();
+        QVERIFY2(line.contains(QStringLiteral("save %1/%2_").arg(folder, w->cameraId())),
                  qPrintable(line));
         QVERIFY2(line.contains(QLatin1String(".PNG failed: ")), qPrintable(line));
+    }
+
+    void saveOptionsSurviveARestart()
+    {
+        QTemporaryDir dir;
+        {
+            auto w = makeWindow("mono:1");
+            w->slotOpenCamera(0);
+            CameraCtrl* ctrl = w->cameraCtrl();
+            // As a user: type the folder and press Return, pick a format and the count.
+            auto* path = ctrl->findChild<QLineEdit*>(QStringLiteral("edSavePath"));
+            path->setText(dir.path());
+            QTest::keyClick(path, Qt::Key_Return);
+            simtest::chooseItem(ctrl->findChild<QComboBox*>(QStringLiteral("cmbSaveExt")),
+                                QStringLiteral("PNG"));
+            ctrl->findChild<QRadioButton*>(QStringLiteral("radioSaveAll"))->click();
+        }
+        auto w = makeWindow("mono:1");
+        w->slotOpenCamera(0);
+        QString path, ext;
+        int count = 0;
+        w->cameraCtrl()->getSaveOpt(&path, &ext, &count);
+        QCOMPARE(path, dir.path());
+        QCOMPARE(ext, QStringLiteral("PNG"));
+        QCOMPARE(count, -1);
+        QVERIFY(
+            w->cameraCtrl()->findChild<QRadioButton*>(QStringLiteral("radioSaveAll"))->isChecked());
     }
 };
 

@@ -159,6 +159,7 @@ private slots:
         w->slotOpenCamera(0);
         QVERIFY(w->cameraHandle());
         QVERIFY(!action(*w, "actionControl")->isEnabled());
+        QVERIFY(!action(*w, "actionShowCameraControl")->isEnabled()); // nor through the menu
         QVERIFY(w->cameraCtrl()->isHidden());
     }
 

@@ -172,6 +172,7 @@ inline QString wrongActionStates(MainWindow& w, Session s)
         {"actionClose", open},
         {"actionRegisterAccess_2", open},
         {"actionControl", open},
+        {"actionShowCameraControl", open}, // the same dock as Control
         {"actionCameraReset", open},
         {"actionSaveFeatures", open},
         {"actionLoadFeatures", open},
