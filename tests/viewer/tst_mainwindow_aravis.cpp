@@ -11,6 +11,7 @@
 #include <QGraphicsView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 
 #include <atomic>
 #include <chrono>
@@ -280,6 +281,21 @@ private slots:
         }
         m_window->slotStopCamera();
         QVERIFY(!m_window->isAcquiring());
+    }
+
+    // The fake camera lacks gamma, black level, hue and white balance: those controls are
+    // disabled, not live controls whose values go nowhere.
+    void controlsOfFeaturesTheCameraLacksAreDisabled()
+    {
+        openListedCamera();
+        QStringList unsupported;
+        for (QWidget* widget : m_window->cameraCtrl()->findChildren<QWidget*>())
+            if (widget->toolTip() == QLatin1String("Not supported by this camera") &&
+                !widget->isEnabled())
+                unsupported << widget->objectName();
+        for (const char* name : {"spiGamma", "sliGamma", "spiBlackLevel", "spiHue", "cmbWB"})
+            QVERIFY2(unsupported.contains(QLatin1String(name)), qPrintable(unsupported.join(' ')));
+        QVERIFY(dockWidget<QSpinBox>("spiGain")->isEnabled());
     }
 
     void unpluggedCameraIsClosedByTheDiscoveryTimer()
