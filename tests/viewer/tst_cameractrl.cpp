@@ -22,6 +22,7 @@
 #include "qlonglongspinbox.h"
 #include "roilabelview.h"
 #include "simcamera.h"
+#include "viewerresources.h"
 
 using SimCamera = simtest::Camera;
 using simtest::chooseItem;
@@ -70,7 +71,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { simtest::initSimulatedOnly(); }
+    void initTestCase()
+    {
+        simtest::initSimulatedOnly();
+        initViewerResources(); // as the viewer's main() does
+    }
     void cleanupTestCase() { OrvantaUninit(); }
 
     void formStartsWithItsOwnRangesAndTexts()
@@ -93,6 +98,8 @@ private slots:
         QVERIFY(w<QSlider>(dock, "sliShutter")->isHidden());
         QVERIFY(w<QRadioButton>(dock, "radioSaveAll")->isHidden());
         QVERIFY(w<QRadioButton>(dock, "radioSaveOnce")->isChecked());
+        // Shown where the icon theme lacks "browser" too: the viewer carries its own.
+        QVERIFY(!w<QPushButton>(dock, "btnSaveBrowser")->icon().pixmap(20).isNull());
         for (QAbstractSpinBox* box : dock.findChildren<QAbstractSpinBox*>())
             QVERIFY2(!box->keyboardTracking(), qPrintable(box->objectName()));
         int count = 0;
