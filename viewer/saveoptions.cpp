@@ -77,9 +77,13 @@ bool prepareSaveFolder(const QString& path, QString* reason)
     if (!QFileInfo(path).isDir()) {
         errno = 0;
         if (!QDir().mkpath(path)) {
+            // Qt does not promise errno here: without one the sentence ends at "created".
             const int error = errno;
-            *reason = QStringLiteral("Cannot save to \"%1\": the folder cannot be created (%2).")
-                          .arg(shown, QString::fromLocal8Bit(std::strerror(error)));
+            const QString why =
+                error ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(error)))
+                      : QString();
+            *reason = QStringLiteral("Cannot save to \"%1\": the folder cannot be created%2.")
+                          .arg(shown, why);
             return false;
         }
     }
