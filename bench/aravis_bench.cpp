@@ -4,8 +4,6 @@
 // BayerGR8 with the SDK's Bayer conversion on (arv-camera-test only receives the frames). Runs
 // only inside the test network: tools/netns/testnet.sh --cams 1 -- aravis_bench [seconds]
 #include "OrvantaAPI.h"
-#include "aravisdevice.h"
-#include "library.h"
 
 #include "../tests/orvantaapi/fakegvcamera.h"
 #include "../tests/orvantaapi/privatenet.h"
@@ -86,25 +84,21 @@ int sdkRun(double seconds, const Scenario& scenario, std::string& id, float& rat
     float lo = 0;
     OrvantaGetFrameRateMinMax(h, &lo, &rate);
     OrvantaSetFrameRate(h, rate);
-    std::shared_ptr<orvanta::Device> device;
-    orvanta::Library::instance().device(h, device);
-    auto* aravis = dynamic_cast<orvanta::AravisDevice*>(device.get());
 
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     const auto start = std::chrono::steady_clock::now();
     OrvantaStartAcquisition(h, onFrame);
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    orvanta::StreamStatistics st;
-    if (aravis)
-        aravis->streamStatistics(st);
+    OStreamStatistics st{};
+    OrvantaGetStreamStatistics(h, &st); // on failure the figures stay 0
     OrvantaStopAcquisition(h);
     out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     getrusage(RUSAGE_SELF, &after);
     out.cpu = cpuSeconds(after) - cpuSeconds(before);
     out.frames = g_frames.exchange(0);
-    out.missingPackets = st.missingPackets;
-    out.incomplete = st.incomplete;
+    out.missingPackets = st.packetsMissing;
+    out.incomplete = st.framesIncomplete;
     OrvantaCloseCamera(h);
     OrvantaUninit();
     return 0;

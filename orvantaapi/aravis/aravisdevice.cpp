@@ -302,7 +302,7 @@ int AravisDevice::startAcquisition(OrvantaFrameCallback callback)
         if (ArvGcNode* mode = arv_gc_get_node(genicam_, "AcquisitionMode"))
             arvSetEnum(mode, "Continuous"); // cameras without it stream continuously anyway
         std::shared_ptr<AravisStream> s;
-        if (int rc = AravisStream::create(camera_.get(), callback, s))
+        if (int rc = AravisStream::create(camera_.get(), callback, counters_, s))
             return rc;
         s->setBayerConversion(bayer_);
         GErrorSlot error;
@@ -311,6 +311,7 @@ int AravisDevice::startAcquisition(OrvantaFrameCallback callback)
             return arvErrorStatus(error.get());
         stream_ = std::move(s);
         streamHasCallback_ = callback != nullptr;
+        counters_->streamStarted();
         return int(ORVANTA_OK);
     });
 }
@@ -325,16 +326,6 @@ int AravisDevice::stopAcquisition()
     // Outside the lock: a callback still running may call into this device.
     AravisStream::release(std::move(stopped));
     return rc == ORVANTA_ERR_DEVICE ? int(ORVANTA_OK) : rc;
-}
-
-int AravisDevice::streamStatistics(StreamStatistics& out)
-{
-    return call([&] {
-        if (!stream_)
-            return int(ORVANTA_ERR_NOT_ACQUIRING);
-        out = stream_->statistics();
-        return int(ORVANTA_OK);
-    });
 }
 
 int AravisDevice::setBayerConversion(bool on)
@@ -372,7 +363,7 @@ int AravisDevice::grab(OImageFrame& frame, int timeoutMs, bool rgb)
         if (!stream_) {
             if (ArvGcNode* mode = arv_gc_get_node(genicam_, "AcquisitionMode"))
                 arvSetEnum(mode, "Continuous");
-            if (int r = AravisStream::create(camera_.get(), nullptr, stream_))
+            if (int r = AravisStream::create(camera_.get(), nullptr, counters_, stream_))
                 return r;
             GErrorSlot error;
             arv_camera_start_acquisition(camera_.get(), error.out());

@@ -54,9 +54,6 @@ public:
     int reset() override;
     void close() override;
 
-    // Figures of the running stream; ORVANTA_ERR_NOT_ACQUIRING without one.
-    int streamStatistics(StreamStatistics& out);
-
 private:
     // A node found for a call, with how integer calls scale it when it is a float node.
     struct Target

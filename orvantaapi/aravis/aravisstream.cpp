@@ -12,9 +12,10 @@ constexpr int kBufferCount = 16;
 } // namespace
 
 int AravisStream::create(ArvCamera* camera, OrvantaFrameCallback callback,
+                         std::shared_ptr<StreamCounters> counters,
                          std::shared_ptr<AravisStream>& out)
 {
-    std::shared_ptr<AravisStream> s(new AravisStream(callback));
+    std::shared_ptr<AravisStream> s(new AravisStream(callback, std::move(counters)));
     GErrorSlot error;
     const guint payload = arv_camera_get_payload(camera, error.out());
     if (error || payload == 0)
@@ -24,6 +25,10 @@ int AravisStream::create(ArvCamera* camera, OrvantaFrameCallback callback,
     if (!s->stream_ || error)
         return ORVANTA_ERR_DEVICE;
     arv_stream_set_emit_signals(s->stream_.get(), FALSE);
+    // Lost packets are asked for again, so that a lossy link costs resends before frames.
+    if (ARV_IS_GV_STREAM(s->stream_.get()))
+        g_object_set(s->stream_.get(), "packet-resend", ARV_GV_STREAM_PACKET_RESEND_ALWAYS,
+                     nullptr);
     s->home_->stream = s->stream_.get();
     const int buffers = kBufferCount + (callback ? s->ring_.depth() : 0);
     for (int i = 0; i < buffers; ++i)
@@ -36,6 +41,7 @@ AravisStream::~AravisStream()
 {
     silence();
     if (stream_) {
+        passOnTransferCounts();
         // Signals off first: a signal emitted during the release would reach a dead handler.
         arv_stream_set_emit_signals(stream_.get(), FALSE);
         {
@@ -83,6 +89,7 @@ void AravisStream::onBuffer()
     ArvStream* stream = stream_.get();
     if (!stream)
         return; // still inside create()
+    passOnTransferCounts();
     ArvBuffer* buffer = arv_stream_try_pop_buffer(stream);
     if (!buffer)
         return;
@@ -96,7 +103,10 @@ void AravisStream::onBuffer()
         image.format = pixelFormatByCode(arv_buffer_get_image_pixel_format(buffer));
     }
     if (!image.complete()) {
-        ++(good && !image.format ? unsupported_ : incomplete_);
+        // A damaged frame is counted, never shown; one of a format the SDK does not decode
+        // is neither.
+        if (!good || image.format)
+            counters_->frameIncomplete();
         arv_stream_push_buffer(stream, buffer);
         return;
     }
@@ -106,8 +116,13 @@ void AravisStream::onBuffer()
     serveGrab(image);
 
     std::unique_lock<std::mutex> delivering(deliverMutex_);
-    FrameSlot* slot = callback_ && active_ ? ring_.beginWrite() : nullptr;
-    if (!slot) { // no stream callback, stopped, or every buffer pinned: the frame is dropped
+    if (!callback_ || !active_) { // a stream for grabs only, or stopped
+        arv_stream_push_buffer(stream, buffer);
+        return;
+    }
+    FrameSlot* slot = ring_.beginWrite();
+    if (!slot) { // every buffer pinned by consumers: the frame is dropped
+        counters_->framesDropped();
         arv_stream_push_buffer(stream, buffer);
         return;
     }
@@ -118,8 +133,21 @@ void AravisStream::onBuffer()
     OImageFrame& f = slot->frame;
     f.timestamp = (timestamp - firstTimestamp_) / 1000;
     ring_.publish(slot, nextFrameId_++);
+    counters_->frameDelivered();
     callback_(&f);
-    ++delivered_;
+}
+
+void AravisStream::passOnTransferCounts()
+{
+    std::lock_guard<std::mutex> lock(transferMutex_);
+    guint64 completed = 0, failures = 0, underruns = 0, resent = 0, missing = 0;
+    arv_stream_get_statistics(stream_.get(), &completed, &failures, &underruns);
+    if (ARV_IS_GV_STREAM(stream_.get()))
+        arv_gv_stream_get_statistics(ARV_GV_STREAM(stream_.get()), &resent, &missing);
+    counters_->packets(resent - resentPassed_, missing - missingPassed_);
+    if (underruns > underrunsPassed_)
+        counters_->framesDropped(underruns - underrunsPassed_);
+    resentPassed_ = resent, missingPassed_ = missing, underrunsPassed_ = underruns;
 }
 
 std::shared_ptr<void> AravisStream::hold(ArvBuffer* buffer) const
@@ -154,23 +182,6 @@ void AravisStream::serveGrab(const ImageView& image)
     }
     grabs_.clear();
     grabDone_.notify_all();
-}
-
-StreamStatistics AravisStream::statistics() const
-{
-    StreamStatistics st;
-    st.delivered = delivered_;
-    st.incomplete = incomplete_;
-    st.unsupported = unsupported_;
-    guint64 completed = 0, failures = 0, underruns = 0;
-    arv_stream_get_statistics(stream_.get(), &completed, &failures, &underruns);
-    st.completed = completed, st.failures = failures, st.underruns = underruns;
-    if (ARV_IS_GV_STREAM(stream_.get())) {
-        guint64 resent = 0, missing = 0;
-        arv_gv_stream_get_statistics(ARV_GV_STREAM(stream_.get()), &resent, &missing);
-        st.resentPackets = resent, st.missingPackets = missing;
-    }
-    return st;
 }
 
 int AravisStream::grab(OImageFrame& frame, size_t sensorPixels, int timeoutMs, bool rgb)

@@ -8,6 +8,7 @@
 #include "framedecoder.h"
 #include "framering.h"
 #include "gobjectptr.h"
+#include "streamcounters.h"
 
 #include <arv.h>
 
@@ -20,23 +21,14 @@
 
 namespace orvanta {
 
-// Transfer figures of a stream since it was created.
-struct StreamStatistics
-{
-    uint64_t delivered = 0;   // good frames handed to the callback
-    uint64_t incomplete = 0;  // buffers that arrived damaged and were not delivered
-    uint64_t unsupported = 0; // frames of a pixel format the SDK does not decode, not delivered
-    uint64_t completed = 0, failures = 0, underruns = 0; // as Aravis counts its buffers
-    uint64_t resentPackets = 0, missingPackets = 0;      // GigE Vision streams only
-};
-
 class AravisStream
 {
 public:
-    // Creates the stream with its buffers (not yet acquiring). callback may be null: the
-    // stream then only serves grabs.
+    // Creates the stream with its buffers (not yet acquiring), packet resend on for GigE
+    // Vision. callback may be null: the stream then only serves grabs. counters receives the
+    // stream's transfer figures.
     static int create(ArvCamera* camera, OrvantaFrameCallback callback,
-                      std::shared_ptr<AravisStream>& out);
+                      std::shared_ptr<StreamCounters> counters, std::shared_ptr<AravisStream>& out);
     AravisStream(const AravisStream&) = delete;
     AravisStream& operator=(const AravisStream&) = delete;
     // Releases the stream, which ends its thread; never call it on that thread.
@@ -51,8 +43,6 @@ public:
     // Copies the next good frame into the caller's buffers, which hold a frame of up to
     // sensorPixels pixels as the SDK header asks.
     int grab(OImageFrame& frame, size_t sensorPixels, int timeoutMs, bool rgb);
-
-    StreamStatistics statistics() const;
 
     // Silences the stream and drops the caller's reference; the last one is dropped off the
     // stream's own thread.
@@ -76,11 +66,16 @@ private:
         ArvStream* stream = nullptr;
     };
 
-    explicit AravisStream(OrvantaFrameCallback callback) : callback_(callback) {}
+    AravisStream(OrvantaFrameCallback callback, std::shared_ptr<StreamCounters> counters)
+        : callback_(callback), counters_(std::move(counters))
+    {}
     static void onEvent(void* self, ArvStreamCallbackType type, ArvBuffer* buffer);
     void onBuffer();
     void serveGrab(const ImageView& image);
     std::shared_ptr<void> hold(ArvBuffer* buffer) const;
+    // Hands what Aravis counted since the last call (resent and missing packets, frames
+    // without a free buffer) on to the counters.
+    void passOnTransferCounts();
 
     GObjectPtr<ArvStream> stream_;
     const OrvantaFrameCallback callback_;
@@ -92,7 +87,9 @@ private:
     std::atomic<std::thread::id> threadId_{};
     std::atomic<bool> active_{true};
     std::atomic<bool> bayer_{false};
-    std::atomic<uint64_t> delivered_{0}, incomplete_{0}, unsupported_{0};
+    const std::shared_ptr<StreamCounters> counters_;
+    std::mutex transferMutex_; // guards the three counts below
+    guint64 resentPassed_ = 0, missingPassed_ = 0, underrunsPassed_ = 0;
     std::mutex deliverMutex_; // held while the callback runs
 
     std::mutex grabMutex_;

@@ -6,6 +6,7 @@
 
 #include "OrvantaAPI.h"
 #include "nodestore.h"
+#include "streamcounters.h"
 
 #include <memory>
 #include <string>
@@ -53,6 +54,13 @@ public:
     virtual int reset() = 0;
     // Ends the session: acquisition stopped, the device free to be opened again.
     virtual void close() = 0;
+
+    // The session's transfer figures, fed by the backend's streams.
+    StreamCounters& streamCounters() { return *counters_; }
+
+protected:
+    // Shared with the streams, whose threads may outlive the session object.
+    const std::shared_ptr<StreamCounters> counters_ = std::make_shared<StreamCounters>();
 };
 
 class Backend

@@ -447,6 +447,24 @@ int OrvantaUnlockFrame(const OImageFrame* frame)
     return FrameRing::unlock(frame);
 }
 
+int OrvantaGetStreamStatistics(OrvantaHandle handle, OStreamStatistics* statistics)
+{
+    if (!statistics)
+        return ORVANTA_ERR_BAD_ARGUMENT;
+    return withDevice(handle, [&](Device& d) {
+        *statistics = d.streamCounters().read();
+        return int(ORVANTA_OK);
+    });
+}
+
+int OrvantaResetStreamStatistics(OrvantaHandle handle)
+{
+    return withDevice(handle, [](Device& d) {
+        d.streamCounters().reset();
+        return int(ORVANTA_OK);
+    });
+}
+
 int OrvantaGrabRGBData(OrvantaHandle handle, OImageFrame* frame, int timeoutMs)
 {
     if (!frame)
@@ -866,6 +884,16 @@ int OrvantaSimGetDeliveredFrames(const char* id, uint64_t* count)
         return ORVANTA_ERR_BAD_ARGUMENT;
     return withSimCamera(id, [&](SimCamera& c) {
         *count = c.deliveredFrames();
+        return int(ORVANTA_OK);
+    });
+}
+
+int OrvantaSimSetStreamFaults(const char* id, const OSimStreamFaults* faults)
+{
+    if (!faults)
+        return ORVANTA_ERR_BAD_ARGUMENT;
+    return withSimCamera(id, [&](SimCamera& c) {
+        c.setStreamFaults(*faults);
         return int(ORVANTA_OK);
     });
 }

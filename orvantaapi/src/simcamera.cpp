@@ -759,7 +759,14 @@ int SimCamera::softwareTrigger()
     return nodes_.execute(Scope::Feature, "TriggerSoftware");
 }
 
-int SimCamera::startAcquisition(OrvantaFrameCallback callback)
+void SimCamera::setStreamFaults(const OSimStreamFaults& faults)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_ = faults;
+}
+
+int SimCamera::startAcquisition(OrvantaFrameCallback callback,
+                                std::shared_ptr<StreamCounters> counters)
 {
     if (!callback)
         return ORVANTA_ERR_BAD_ARGUMENT;
@@ -780,7 +787,9 @@ int SimCamera::startAcquisition(OrvantaFrameCallback callback)
     acquiring_ = true;
     stopRequested_ = false;
     pendingTriggers_ = 0;
-    worker_ = std::thread(&SimCamera::runAcquisition, shared_from_this(), callback, ring_);
+    counters->streamStarted();
+    worker_ = std::thread(&SimCamera::runAcquisition, shared_from_this(), callback, ring_,
+                          std::move(counters));
     workerId_ = worker_.get_id();
     return ORVANTA_OK;
 }
@@ -814,14 +823,17 @@ void SimCamera::joinWorker()
 }
 
 void SimCamera::runAcquisition(std::shared_ptr<SimCamera> self, OrvantaFrameCallback callback,
-                               std::shared_ptr<FrameRing> ring)
+                               std::shared_ptr<FrameRing> ring,
+                               std::shared_ptr<StreamCounters> counters)
 {
-    self->acquisitionLoop(callback, std::move(ring));
+    self->acquisitionLoop(callback, std::move(ring), *counters);
 }
 
-void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring)
+void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring,
+                                StreamCounters& counters)
 {
     const auto started = Clock::now();
+    uint64_t sent = 0; // frames sent in this acquisition, which the faults count
     auto due = started;
     bool singleDone = false;
     FrameDecoder decoder;
@@ -852,9 +864,21 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
         }
         if (singleDone || !plugged_ || !delivering_ || !s.format)
             continue;
-        FrameSlot* slot = ring->beginWrite();
-        if (!slot)
-            continue; // every buffer pinned by consumers: the frame is dropped
+        ++sent;
+        const auto faulty = [&](uint32_t every) { return every != 0 && sent % every == 0; };
+        if (faulty(faults_.corruptEvery)) {
+            counters.frameIncomplete();
+            continue;
+        }
+        if (faulty(faults_.delayEvery) &&
+            wake_.wait_for(lock, std::chrono::milliseconds(faults_.delayMs),
+                           [&] { return stopRequested_; }))
+            break;
+        FrameSlot* slot = faulty(faults_.dropEvery) ? nullptr : ring->beginWrite();
+        if (!slot) { // every buffer pinned by consumers: the frame is dropped
+            counters.framesDropped();
+            continue;
+        }
         const uint64_t frameNumber = nextFrameNumber_++;
         lock.unlock();
 
@@ -868,6 +892,7 @@ void SimCamera::acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<F
         f.timestamp = uint64_t(
             std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started).count());
         ring->publish(slot, frameNumber);
+        counters.frameDelivered();
         callback(&f);
         ++delivered_;
         singleDone = s.singleFrame;

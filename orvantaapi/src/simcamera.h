@@ -9,6 +9,9 @@
 #include "outputprocessing.h"
 #include "pixelformat.h"
 #include "simscene.h"
+#include "streamcounters.h"
+
+#include "OrvantaSimControl.h"
 
 #include <atomic>
 #include <chrono>
@@ -55,6 +58,7 @@ public:
     bool present() const;
     void unplug();
     void setDelivering(bool on);
+    void setStreamFaults(const OSimStreamFaults& faults);
     uint64_t deliveredFrames() const { return delivered_; }
 
     // Session: one at a time. Open applies the power-on user set.
@@ -77,7 +81,7 @@ public:
     int readRegister(uint32_t address, uint32_t& value);
     int writeRegister(uint32_t address, uint32_t value);
 
-    int startAcquisition(OrvantaFrameCallback callback);
+    int startAcquisition(OrvantaFrameCallback callback, std::shared_ptr<StreamCounters> counters);
     int stopAcquisition();
     int setBayerConversion(bool on);
     int grab(OImageFrame& frame, int timeoutMs, bool rgb);
@@ -134,9 +138,11 @@ private:
     static void processColour(const Snapshot& s, unsigned char* rgb);
     bool triggerModeOn();                // needs mutex_
     OutputProcessing outputProcessing(); // needs mutex_
-    void acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring);
+    void acquisitionLoop(OrvantaFrameCallback callback, std::shared_ptr<FrameRing> ring,
+                         StreamCounters& counters);
     static void runAcquisition(std::shared_ptr<SimCamera> self, OrvantaFrameCallback callback,
-                               std::shared_ptr<FrameRing> ring);
+                               std::shared_ptr<FrameRing> ring,
+                               std::shared_ptr<StreamCounters> counters);
     void joinWorker();
 
     const SimKind kind_;
@@ -161,6 +167,7 @@ private:
     std::thread worker_;
     std::thread::id workerId_;
     std::shared_ptr<FrameRing> ring_;
+    OSimStreamFaults faults_{};
 
     std::atomic<bool> plugged_{true};
     std::atomic<bool> delivering_{true};

@@ -84,7 +84,7 @@ int SimDevice::writeRegister(uint32_t address, uint32_t value)
 
 int SimDevice::startAcquisition(OrvantaFrameCallback callback)
 {
-    return call([&](SimCamera& c) { return c.startAcquisition(callback); });
+    return call([&](SimCamera& c) { return c.startAcquisition(callback, counters_); });
 }
 
 int SimDevice::stopAcquisition()

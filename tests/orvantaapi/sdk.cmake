@@ -16,6 +16,9 @@ orvanta_sdk_test(tst_sdk_contract "color:1,mono:1" unit tst_sdk_contract.cpp)
 # Acquisition callbacks, the frame ring, grabs and the picture following the settings.
 orvanta_sdk_test(tst_sdk_acquisition "color:1,mono:1" unit tst_sdk_acquisition.cpp)
 
+# Stream statistics provoked through the simulated cameras' transfer faults.
+orvanta_sdk_test(tst_sdk_statistics "" unit tst_sdk_statistics.cpp)
+
 # Saving and loading feature files, and their report.
 orvanta_sdk_test(tst_sdk_features "color:1" unit tst_sdk_features.cpp)
 

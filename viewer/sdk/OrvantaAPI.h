@@ -274,6 +274,30 @@ typedef struct NodeEnumInfo {
     uint32_t index; /* position of the current entry in entries */
 } NodeEnumInfo;
 
+/* Transfer figures of a camera session (OrvantaGetStreamStatistics), counted since the camera
+ * was opened or since the last OrvantaResetStreamStatistics, over every acquisition meanwhile.
+ * Frame intervals are the times between two frames handed to the acquisition callback, in
+ * microseconds, taken when the SDK delivers them; the pause between two acquisitions is no
+ * interval. An interval figure is 0 while there is no interval to take it from. */
+typedef struct OStreamStatistics {
+    uint64_t framesDelivered;  /* frames handed to the acquisition callback */
+    uint64_t framesDropped;    /* whole frames the SDK dropped for want of a free buffer: every
+                                * ring buffer pinned by consumers, or, on a real camera, no
+                                * free receive buffer when the frame came in */
+    uint64_t framesIncomplete; /* frames that arrived damaged (packets lost for good, data cut
+                                * short); counted and never delivered */
+    uint64_t packetsResent;    /* packets the camera sent again at the SDK's request; 0 on
+                                * transports without packets (USB3 Vision, simulated cameras) */
+    uint64_t packetsMissing;   /* packets that did not arrive, even after the resend requests;
+                                * 0 on transports without packets */
+    uint64_t intervalMinUs;    /* shortest frame interval since the start */
+    uint64_t intervalMeanUs;   /* mean frame interval since the start */
+    uint64_t intervalMaxUs;    /* longest frame interval since the start */
+    uint64_t lastSecondMinUs;  /* shortest of the intervals that ended in the last second */
+    uint64_t lastSecondMeanUs; /* their mean */
+    uint64_t lastSecondMaxUs;  /* the longest of them */
+} OStreamStatistics;
+
 typedef void (*OrvantaFrameCallback)(OImageFrame* frame);
 
 /* ---- Library and enumeration ------------------------------------------------------------- */
@@ -308,6 +332,10 @@ ORVANTA_API int OrvantaUnlockFrame(const OImageFrame* frame);
 ORVANTA_API int OrvantaGrabRGBData(OrvantaHandle handle, OImageFrame* frame, int timeoutMs);
 ORVANTA_API int OrvantaGrabRAWData(OrvantaHandle handle, OImageFrame* frame, int timeoutMs);
 ORVANTA_API int OrvantaRunSoftwareTrigger(OrvantaHandle handle);
+/* The session's transfer figures (see OStreamStatistics), also between acquisitions. */
+ORVANTA_API int OrvantaGetStreamStatistics(OrvantaHandle handle, OStreamStatistics* statistics);
+/* Sets every figure of the session's transfer statistics back to 0. */
+ORVANTA_API int OrvantaResetStreamStatistics(OrvantaHandle handle);
 
 /* ---- Registers ---------------------------------------------------------------------------
  * 32-bit device registers at byte addresses. The register map of the simulated cameras is below;

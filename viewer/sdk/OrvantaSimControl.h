@@ -34,6 +34,17 @@ ORVANTA_API int OrvantaSimUnplugCamera(const char* id);
 ORVANTA_API int OrvantaSimSetDelivering(const char* id, int delivering);
 /* Frames the camera delivered to acquisition callbacks since it was plugged. */
 ORVANTA_API int OrvantaSimGetDeliveredFrames(const char* id, uint64_t* count);
+/* Faults of a simulated camera's transfer, applied to its acquisition frames from now on by
+ * frame number (every Nth frame; 0 means never). A dropped frame finds no free buffer in the
+ * SDK, as when consumers pin every ring buffer; a corrupt frame arrives incomplete; a delayed
+ * frame reaches the callback delayMs late. All zero: no faults (the state when plugged). */
+typedef struct OSimStreamFaults {
+    uint32_t dropEvery;
+    uint32_t corruptEvery;
+    uint32_t delayEvery;
+    uint32_t delayMs;
+} OSimStreamFaults;
+ORVANTA_API int OrvantaSimSetStreamFaults(const char* id, const OSimStreamFaults* faults);
 /* Removes every node of the camera's feature tree (its "Root" then lists nothing). Feature
  * calls keep working; only the node tree is replaced. */
 ORVANTA_API int OrvantaSimClearNodes(const char* id);
