@@ -14,11 +14,14 @@
 class FakeGvCamera
 {
 public:
-    // Serves on the namespace's interface eth0 with the given serial number.
-    FakeGvCamera(const std::string& netns, const std::string& serial)
+    // Serves on the namespace's interface eth0 with the given serial number, losing that many
+    // stream packets per thousand.
+    FakeGvCamera(const std::string& netns, const std::string& serial, int lostPerThousand = 0)
     {
         std::vector<std::string> args = {"ip", "netns", "exec", netns, "arv-fake-gv-camera-0.8",
                                          "-i", "eth0",  "-s",   serial};
+        if (lostPerThousand > 0)
+            args.insert(args.end(), {"-r", std::to_string(lostPerThousand)});
         pid_ = ::fork();
         if (pid_ == 0) {
             std::vector<char*> argv;

@@ -92,10 +92,12 @@ protected:
 
     void plug()
     {
-        camera_ = std::make_unique<FakeGvCamera>(*words(env("TESTNET_CAM_NS")).begin(), "GV01");
+        camera_ = std::make_unique<FakeGvCamera>(*words(env("TESTNET_CAM_NS")).begin(), "GV01",
+                                                 lostPerThousand_);
         ASSERT_TRUE(camera_->running());
     }
 
+    int lostPerThousand_ = 0;
     std::unique_ptr<FakeGvCamera> camera_;
     std::string id_;
     OrvantaHandle h_ = nullptr;
@@ -203,4 +205,66 @@ TEST_F(NetworkedFake, FeaturesFileRestoresTheSettingsAfterARestart)
     EXPECT_EQ(again.featureLines(), saved.featureLines());
     EXPECT_EQ(nodeInt(h_, "Width"), 256);
     EXPECT_EQ(nodeInt(h_, "TestRegister"), 42);
+}
+
+namespace {
+
+// The fake camera's picture depends on x + y only, so p(x + 1, y) == p(x, y + 1) holds in
+// every whole frame; a frame patched up from packets of two frames breaks it.
+std::atomic<int> g_torn{0};
+void checkWholeFrame(OImageFrame* f)
+{
+    ++g_frames;
+    const unsigned char* p = f->mono8Data;
+    const uint32_t w = f->width;
+    for (uint32_t y = 0; y + 1 < f->height; ++y)
+        for (uint32_t x = 0; x + 1 < w; ++x)
+            if (p[y * w + x + 1] != p[(y + 1) * w + x]) {
+                ++g_torn;
+                return;
+            }
+}
+
+// Losing stream packets: 5 % by default, ORVANTA_LOST_PER_THOUSAND for other figures.
+class LossyNetworkedFake : public NetworkedFake
+{
+protected:
+    LossyNetworkedFake()
+    {
+        const std::string lost = env("ORVANTA_LOST_PER_THOUSAND");
+        lostPerThousand_ = lost.empty() ? 50 : std::stoi(lost);
+    }
+};
+
+} // namespace
+
+TEST_F(LossyNetworkedFake, ResendsCountsLossesAndNeverDeliversATornFrame)
+{
+    g_torn = 0;
+    ASSERT_EQ(OrvantaSetPixelFormatStr(h_, "Mono8"), ORVANTA_OK);
+    // Frames of about a dozen packets: at 5 % loss about half of them arrive whole. (This fake
+    // camera does not answer resend requests, so every loss costs its frame.)
+    ASSERT_EQ(OrvantaSetSizeInfo(h_, OSizeInfo{0, 0, 256, 64, 0, 0}), ORVANTA_OK);
+    ASSERT_EQ(OrvantaStartAcquisition(h_, checkWholeFrame), ORVANTA_OK);
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(18));
+    const int before = g_frames;
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const int lastTwoSeconds = g_frames - before;
+    ASSERT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    OStreamStatistics s{};
+    ASSERT_EQ(OrvantaGetStreamStatistics(h_, &s), ORVANTA_OK);
+    std::printf("lost %d/1000: resent %llu missing %llu incomplete %llu delivered %llu "
+                "dropped %llu fps %.1f\n",
+                lostPerThousand_, (unsigned long long)s.packetsResent,
+                (unsigned long long)s.packetsMissing, (unsigned long long)s.framesIncomplete,
+                (unsigned long long)s.framesDelivered, (unsigned long long)s.framesDropped,
+                double(s.framesDelivered) / seconds);
+    EXPECT_GT(s.packetsMissing, 0u);
+    EXPECT_GT(s.framesIncomplete, 0u);
+    EXPECT_EQ(s.framesDelivered, uint64_t(g_frames.load())); // counted = delivered
+    EXPECT_EQ(g_torn, 0);
+    EXPECT_GT(lastTwoSeconds, 0); // still streaming at the end
 }
