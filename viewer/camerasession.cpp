@@ -304,7 +304,25 @@ void CameraSession::onStreamFrame(OImageFrame* frame)
             Qt::QueuedConnection);
     }
     s->countFrame();
+    s->readProbe(*frame);
     s->m_frames.push(frame);
+}
+
+// Callback thread: the frame's buffers are valid, and one sample costs nothing.
+void CameraSession::readProbe(const OImageFrame& frame)
+{
+    const int64_t probe = m_probe;
+    m_probedRaw = probe < 0 ? -1 : rawSampleAt(frame, int(probe >> 32), int(probe & 0xffffffff));
+}
+
+void CameraSession::setProbe(QPoint imagePoint)
+{
+    m_probe = imagePoint.x() < 0 || imagePoint.y() < 0
+                  ? -1
+                  : int64_t(imagePoint.x()) << 32 | int64_t(imagePoint.y());
+    if (m_probe < 0) {
+        m_probedRaw = -1;
+    }
 }
 
 // Callback thread: counts a frame. One count update is posted per display period at most: at
@@ -378,15 +396,17 @@ void CameraSession::displayLoop()
             }
         }
         if (!copyPinnedFrame(ref, format.colour, format.pixelFormat, extra, &copy)) {
+            ++m_copiesFailed;
             continue; // buffers reused meanwhile: never show a torn frame
         }
         const QImage image = imageOver(copy.picture.data(), copy.width, copy.height, copy.colour);
         if (save) {
             saveFrame(image, copy, extra, options, &savesSkipped);
         }
-        if (m_tap) {
-            m_tap(image);
+        for (const FrameTap& tap : m_taps) {
+            tap(image);
         }
+        ++m_displayed;
         // A grey picture becomes a 32-bit pixmap of its own, so that the centre cross painted
         // on it keeps its colour.
         emit frameReady(copy.colour
@@ -422,11 +442,13 @@ void CameraSession::saveFrame(const QImage& image, const CopiedFrame& copy,
             m_announceSave = true; // the next job is the first one written
         // Saving is slower than the display: this frame is not saved ("Once" keeps trying with
         // the next one). Said once per stream, not for every frame.
+        ++m_savesSkipped;
         if (!(*skipped)++) {
             postError(QStringLiteral("save is slower than the display: frames are skipped"));
         }
         return;
     }
+    ++m_saved;
     if (options.count != -1) {
         m_save = false;
         QMetaObject::invokeMethod(this, &CameraSession::savingStopped, Qt::QueuedConnection);
@@ -451,10 +473,26 @@ bool CameraSession::setSaving(bool on, QString* refusal)
     return true;
 }
 
-void CameraSession::setFrameTap(FrameTap tap)
+void CameraSession::addFrameTap(FrameTap tap)
 {
-    Q_ASSERT(!isAcquiring()); // the display thread reads it without a lock
-    m_tap = std::move(tap);
+    Q_ASSERT(!isAcquiring()); // the display thread reads them without a lock
+    m_taps.push_back(std::move(tap));
+}
+
+CameraSession::DisplayCounters CameraSession::displayCounters() const
+{
+    DisplayCounters c;
+    c.displayed = m_displayed;
+    c.displaySkipped = m_frames.droppedFrames() - m_handOverDropsAtReset + m_copiesFailed;
+    c.saved = m_saved;
+    c.savesSkipped = m_savesSkipped;
+    return c;
+}
+
+void CameraSession::resetDisplayCounters()
+{
+    m_displayed = m_copiesFailed = m_saved = m_savesSkipped = 0;
+    m_handOverDropsAtReset = m_frames.droppedFrames();
 }
 
 // ---- Single grab -------------------------------------------------------------------------------
@@ -495,8 +533,8 @@ void CameraSession::onGrabFrame(OImageFrame* frame)
         // The frame's buffers are valid during the callback: the pixmap is made now.
         const QImage image =
             imageOver(pixels, int(frame->width), int(frame->height), plane == DisplayPlane::Rgb);
-        if (s->m_tap) {
-            s->m_tap(image);
+        for (const FrameTap& tap : s->m_taps) {
+            tap(image);
         }
         emit s->frameReady(QPixmap::fromImage(image));
     }

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QPixmap>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QTimer>
@@ -47,6 +48,15 @@ public:
     // Called on the display thread with every picture it shows (and on the SDK thread with a
     // single grab's picture); the image is valid only during the call.
     using FrameTap = std::function<void(const QImage& picture)>;
+
+    // The viewer's own figures of the stream, since the session was made or last reset.
+    struct DisplayCounters
+    {
+        quint64 displayed = 0;      // frames shown
+        quint64 displaySkipped = 0; // frames a newer one replaced before the display took them
+        quint64 saved = 0;          // frames handed to the saver
+        quint64 savesSkipped = 0;   // frames not saved because the saver was still busy
+    };
 
     explicit CameraSession(QObject* parent = nullptr);
     ~CameraSession() override;
@@ -96,7 +106,17 @@ public:
     bool setSaving(bool on, QString* refusal = nullptr);
     SaveOptions& saveOptions() { return m_saveOptions; }
     void waitForSaves();
-    void setFrameTap(FrameTap tap);
+    // Adds a consumer of the displayed pictures; only while nothing acquires.
+    void addFrameTap(FrameTap tap);
+    DisplayCounters displayCounters() const;
+    void resetDisplayCounters();
+    // The image point whose raw sample the stream reads from every frame of a format deeper
+    // than 8 bits; a negative x reads none.
+    void setProbe(QPoint imagePoint);
+    // That sample in the newest frame, or -1 (no stream, an 8-bit or colour format, outside).
+    int probedRawValue() const { return m_probedRaw; }
+    // True while the frames are shown as colour (the RGB plane), false for grey.
+    bool showsColour() const { return m_format.colour; }
     // Returns once closes of vanished cameras and saves still running have ended.
     void waitForIdle();
 
@@ -139,6 +159,7 @@ private:
     void displayLoop();
     void saveFrame(const QImage& image, const CopiedFrame& copy, CopiedFrame::Extra extra,
                    const SaveOptions::Values& options, quint64* skipped);
+    void readProbe(const OImageFrame& frame);
     void countFrame();
     void publishCount();
     void publishRate(double fps, double megabytesPerSecond, unsigned stream);
@@ -157,7 +178,11 @@ private:
 
     FrameHandOver m_frames;
     std::thread m_displayThread;
-    FrameTap m_tap;
+    std::vector<FrameTap> m_taps;
+    std::atomic<quint64> m_displayed{0}, m_copiesFailed{0}, m_saved{0}, m_savesSkipped{0};
+    quint64 m_handOverDropsAtReset = 0;
+    std::atomic<int64_t> m_probe{-1}; // x << 32 | y, or -1
+    std::atomic<int> m_probedRaw{-1};
 
     RateWindow m_rateWindow; // SDK callback thread only, reset while no callback runs
     std::atomic<quint64> m_frameCount{0};

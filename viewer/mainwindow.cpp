@@ -17,7 +17,10 @@
 #include "camerasession.h"
 #include "drawcenterdlg.h"
 #include "featurefiles.h"
+#include "histogramdock.h"
 #include "logstatus.h"
+#include "pixelinspector.h"
+#include "streamstatisticsdock.h"
 #include "xmlctrl.h"
 
 namespace {
@@ -157,6 +160,17 @@ void MainWindow::createDocks()
     m_drawCenterDlg->hide();
     connect(m_drawCenterDlg, &DrawCenterDlg::sigValueApply, this, &MainWindow::slotCenterValue);
 
+    // The analysis docks: hidden until asked for in the View menu.
+    m_streamStatistics = new StreamStatisticsDock(m_session, this);
+    m_histogram = new HistogramDock(m_session, this);
+    ui->menuView->addSeparator();
+    for (QDockWidget* dock :
+         {static_cast<QDockWidget*>(m_streamStatistics), static_cast<QDockWidget*>(m_histogram)}) {
+        addDockWidget(Qt::RightDockWidgetArea, dock);
+        dock->hide();
+        ui->menuView->addAction(dock->toggleViewAction());
+    }
+
     m_featureFiles = new FeatureFiles(m_session, this);
     connect(m_featureFiles, &FeatureFiles::loaded, this, &MainWindow::reloadDocks);
     connect(m_featureFiles, &FeatureFiles::logLine, this, &MainWindow::sigTraceLog);
@@ -172,6 +186,7 @@ void MainWindow::createStatusLabels()
     showRate(0, 0);
     statusBar()->addPermanentWidget(m_rateLabel);
     statusBar()->addPermanentWidget(m_countLabel);
+    statusBar()->addPermanentWidget(new PixelInspector(ui->graphicsView, m_session, this));
 }
 
 // ---- Small slots --------------------------------------------------------------------------

@@ -19,6 +19,8 @@ class DrawCenterDlg;
 class FeatureFiles;
 class LogStatus;
 class QDockWidget;
+class HistogramDock;
+class StreamStatisticsDock;
 class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QLabel;
@@ -131,6 +133,8 @@ private:
     AboutDialog* m_aboutDlg = nullptr;
     DrawCenterDlg* m_drawCenterDlg = nullptr;
     FeatureFiles* m_featureFiles = nullptr;
+    StreamStatisticsDock* m_streamStatistics = nullptr;
+    HistogramDock* m_histogram = nullptr;
     QTimer* m_discoveryTimer = nullptr;
     int m_cameraCount = 0;
     QFutureWatcher<void>* m_discoveryWatcher = nullptr;

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include "sdk/OrvantaAPI.h"
+
 // The family of a pixel format, told by its GenICam name. It decides what the viewer shows
 // (the RGB picture or the 8-bit plane), whether the SDK's Bayer conversion is needed, and
 // whether saving the RGB data is offered.
@@ -19,5 +21,10 @@ PixelFamily pixelFamily(const QString& pixelFormat);
 
 // Bayer, RGB/BGR and YUV formats are colour.
 bool isColourFormat(const QString& pixelFormat);
+
+// The camera's own sample at (x, y) of a mono or Bayer frame deeper than 8 bits, read from its
+// rawData (16-bit containers, ...p bit streams and ...Packed pairs); -1 for 8-bit and colour
+// formats and for points outside the frame.
+int rawSampleAt(const OImageFrame& frame, int x, int y);
 
 #endif // PIXELFAMILY_H
