@@ -1,10 +1,12 @@
 // Streaming-path benchmark of the viewer: runs the main window's live stream against a
 // simulated camera and prints delivered and counted frames, displayed frames per second,
-// CPU seconds of the viewer's threads per delivered frame and memory over the run.
+// CPU seconds of the viewer's threads per delivered frame and memory over the run; the last
+// scenario runs with the statistics and histogram docks visible and gives the histogram's cost.
 // Usage: viewer_pipeline [seconds per scenario, default 10] [scenario letter, default all]
 // (one scenario alone gives that scenario's own peak memory)
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "histogramdock.h"
 #include "mainwindow.h"
 #include "sdk/OrvantaSimControl.h"
 #include "viewerresources.h"
@@ -21,9 +24,10 @@ namespace {
 
 struct ThreadCpu
 {
-    double main = 0;    // GUI thread: labels, view, painting
-    double display = 0; // display thread: copy, image, pixmap
-    double other = 0;   // SDK threads (they also run the frame callback)
+    double main = 0;      // GUI thread: labels, view, painting
+    double display = 0;   // display thread: copy, image, pixmap
+    double histogram = 0; // histogram worker
+    double other = 0;     // SDK threads (they also run the frame callback)
 };
 
 double ticksToSeconds(long long ticks)
@@ -50,6 +54,8 @@ ThreadCpu threadCpu()
             cpu.main += s;
         } else if (name == "orv-display") {
             cpu.display += s;
+        } else if (name == "orv-histogram") {
+            cpu.histogram += s;
         } else {
             cpu.other += s;
         }
@@ -81,7 +87,8 @@ struct Scenario
     const char* title;
     const char* cameras;
     OSizeInfo roi;
-    float fps; // 0: the camera's top rate
+    float fps;  // 0: the camera's top rate
+    bool docks; // the statistics and histogram docks visible
 };
 
 void run(const Scenario& sc, int seconds)
@@ -106,6 +113,14 @@ void run(const Scenario& sc, int seconds)
     OSizeInfo size = {};
     OrvantaGetSizeInfo(h, &size);
 
+    quint64 histograms = 0;
+    if (sc.docks) {
+        for (const char* dock : {"StreamStatisticsDock", "HistogramDock"}) {
+            w.findChild<QDockWidget*>(QLatin1String(dock))->show();
+        }
+        QObject::connect(w.findChild<HistogramDock*>(), &HistogramDock::histogramShown, &w,
+                         [&] { ++histograms; });
+    }
     std::atomic<quint64> displayed{0};
     QObject::connect(
         &w, &MainWindow::sigDisplayFrame, &w, [&] { ++displayed; }, Qt::DirectConnection);
@@ -126,7 +141,8 @@ void run(const Scenario& sc, int seconds)
     OrvantaSimGetDeliveredFrames(id, &after);
     const quint64 delivered = after - before;
     const quint64 counted = w.receivedFrameCount();
-    const double viewerCpu = (cpu1.main - cpu0.main) + (cpu1.display - cpu0.display);
+    const double histogramCpu = cpu1.histogram - cpu0.histogram;
+    const double viewerCpu = (cpu1.main - cpu0.main) + (cpu1.display - cpu0.display) + histogramCpu;
 
     std::printf("\n%s: %dx%d at %.1f fps set, %.1f s\n", sc.title, size.width, size.height,
                 double(rate), elapsed);
@@ -138,6 +154,15 @@ void run(const Scenario& sc, int seconds)
                 100 * (cpu1.main - cpu0.main) / elapsed);
     std::printf("  CPU s display thread        %.2f (%.1f %% of one core)\n",
                 cpu1.display - cpu0.display, 100 * (cpu1.display - cpu0.display) / elapsed);
+    if (sc.docks) {
+        std::printf("  CPU s histogram worker      %.2f (%.1f %% of one core)\n", histogramCpu,
+                    100 * histogramCpu / elapsed);
+        std::printf("  histograms computed         %llu, %.2f ms CPU each\n",
+                    (unsigned long long)histograms,
+                    histograms ? 1000 * histogramCpu / double(histograms) : 0.0);
+    }
+    std::printf("  display path CPU (main + display) %.1f %% of one core\n",
+                100 * (viewerCpu - histogramCpu) / elapsed);
     std::printf("  CPU s SDK threads (+callback) %.2f\n", cpu1.other - cpu0.other);
     std::printf("  viewer CPU s per delivered frame %.6f\n",
                 delivered ? viewerCpu / double(delivered) : 0.0);
@@ -155,9 +180,14 @@ int main(int argc, char* argv[])
     initViewerResources();
     const int seconds = argc > 1 ? qMax(3, atoi(argv[1])) : 10;
     const Scenario scenarios[] = {
-        {"(a) Mono8 full sensor, top rate", "mono:1", {0, 0, 0, 0, 0, 0}, 0},
-        {"(b) Mono8 small ROI, top rate", "mono:1", {0, 0, 320, 64, 0, 0}, 0},
-        {"(c) colour 2448x2048 at 30 fps", "color:1", {0, 0, 0, 0, 0, 0}, 30},
+        {"(a) Mono8 full sensor, top rate", "mono:1", {0, 0, 0, 0, 0, 0}, 0, false},
+        {"(b) Mono8 small ROI, top rate", "mono:1", {0, 0, 320, 64, 0, 0}, 0, false},
+        {"(c) colour 2448x2048 at 30 fps", "color:1", {0, 0, 0, 0, 0, 0}, 30, false},
+        {"(d) colour 2448x2048 at 30 fps, statistics and histogram docks",
+         "color:1",
+         {0, 0, 0, 0, 0, 0},
+         30,
+         true},
     };
     const QByteArray only = argc > 2 ? QByteArray(argv[2]) : QByteArray();
     for (const Scenario& sc : scenarios) {

@@ -13,13 +13,21 @@ Histogram Histogram::of(const QImage& picture)
     }
     h.channels.resize(channels);
     const int width = picture.width();
+    auto& first = h.channels[0].bins;
     for (int y = 0; y < picture.height(); ++y) {
-        const uchar* row = picture.constScanLine(y);
-        for (int c = 0; c < channels; ++c) {
-            auto& bins = h.channels[c].bins;
-            for (int x = 0; x < width; ++x) {
-                ++bins[row[x * channels + c]];
+        const uchar* p = picture.constScanLine(y);
+        const uchar* const end = p + width * channels;
+        if (channels == 1) {
+            for (; p < end; ++p) {
+                ++first[*p];
             }
+            continue;
+        }
+        auto &green = h.channels[1].bins, &blue = h.channels[2].bins;
+        for (; p < end; p += 3) { // one pass over the row, the three channels together
+            ++first[p[0]];
+            ++green[p[1]];
+            ++blue[p[2]];
         }
     }
     h.pixels = quint64(width) * quint64(picture.height());
