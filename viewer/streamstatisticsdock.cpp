@@ -55,6 +55,7 @@ StreamStatisticsDock::StreamStatisticsDock(CameraSession* session, QWidget* pare
     m_table = new QTableWidget(0, 2, body);
     m_table->setHorizontalHeaderLabels({tr("Figure"), tr("Value")});
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
