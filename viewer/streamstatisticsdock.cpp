@@ -110,6 +110,19 @@ void StreamStatisticsDock::refresh()
     }
 }
 
+QString StreamStatisticsDock::shownValue(const QString& figure, bool* alarm) const
+{
+    for (int r = 0; r < m_table->rowCount(); ++r) {
+        if (m_table->item(r, 0)->text() == figure) {
+            if (alarm) {
+                *alarm = m_table->item(r, 1)->foreground().color() == Qt::red;
+            }
+            return m_table->item(r, 1)->text();
+        }
+    }
+    return QString();
+}
+
 void StreamStatisticsDock::reset()
 {
     if (m_session->isOpen()) {

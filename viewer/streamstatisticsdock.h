@@ -35,7 +35,9 @@ public:
 
     explicit StreamStatisticsDock(CameraSession* session, QWidget* parent = nullptr);
 
-    QTableWidget* table() const { return m_table; }
+    // The value shown for a figure, and whether it is shown as an alarm; empty when no row
+    // has that name.
+    QString shownValue(const QString& figure, bool* alarm = nullptr) const;
 
 public slots:
     void refresh();

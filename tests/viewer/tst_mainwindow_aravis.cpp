@@ -20,6 +20,7 @@
 #include "PeerProcess.h"
 #include "TestnetGuard.h"
 #include "cameractrl.h"
+#include "streamstatisticsdock.h"
 
 using namespace mwtest;
 
@@ -129,8 +130,12 @@ private slots:
     {
         const auto namespaces = testnet::EnvList("TESTNET_CAM_NS");
         QVERIFY(!namespaces.empty());
-        m_camera = std::make_unique<testnet::PeerProcess>(testnet::InNamespace(
-            namespaces.front(), {"arv-fake-gv-camera-0.8", "-i", "eth0", "-s", kSerial}));
+        std::vector<std::string> camera = {"arv-fake-gv-camera-0.8", "-i", "eth0", "-s", kSerial};
+        if (QByteArray(QTest::currentTestFunction()).startsWith("lossy")) {
+            camera.insert(camera.end(), {"-r", "50"}); // 5 % of the stream packets lost
+        }
+        m_camera = std::make_unique<testnet::PeerProcess>(
+            testnet::InNamespace(namespaces.front(), camera));
         m_window = std::make_unique<MainWindow>();
         // The camera may start serving after the window's first look: ask again until listed.
         QTRY_VERIFY_WITH_TIMEOUT((m_window->OnTimer(), listWidget(*m_window)->count() == 1), 30000);
@@ -317,6 +322,31 @@ private slots:
         QVERIFY2(probe.longestMs() < 100, qPrintable(QString::number(probe.longestMs())));
         QTRY_COMPARE_WITH_TIMEOUT(listWidget(*m_window)->count(), 0, 30000);
         QCOMPARE(label(*m_window, "laRate"), kStopText);
+    }
+
+    // On a network that loses 5 % of the stream packets the viewer keeps streaming whole frames
+    // and the statistics dock shows the losses in red.
+    void lossyNetworkKeepsTheViewerStreaming()
+    {
+        openListedCamera();
+        // Frames of about a dozen packets: about half of them arrive whole.
+        QCOMPARE(OrvantaSetSizeInfo(m_window->cameraHandle(), OSizeInfo{0, 0, 256, 64, 0, 0}),
+                 int(ORVANTA_OK));
+        auto* stats = m_window->findChild<StreamStatisticsDock*>();
+        stats->show();
+        streamUntilCounted(20);
+        const quint64 early = m_window->receivedFrameCount();
+        QTest::qWait(5000);
+        QVERIFY(m_window->isAcquiring());
+        QVERIFY(m_window->receivedFrameCount() > early + 10);
+        m_window->slotStopCamera();
+        stats->refresh();
+        bool alarm = false;
+        QVERIFY(stats->shownValue(QStringLiteral("Incomplete"), &alarm).toInt() > 0);
+        QVERIFY(alarm);
+        QVERIFY(stats->shownValue(QStringLiteral("Packets missing")).toInt() > 0);
+        QCOMPARE(stats->shownValue(QStringLiteral("Delivered")),
+                 QString::number(m_window->receivedFrameCount()));
     }
 };
 
