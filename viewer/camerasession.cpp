@@ -377,6 +377,10 @@ void CameraSession::displayLoop()
     const DisplayFormat format = m_format;
     auto nextDisplay = std::chrono::steady_clock::now();
     quint64 savesSkipped = 0;
+    const bool deepFormat = !format.colour && sampleBits(format.name) > 8;
+    OImageFrame deep{};
+    deep.pixelFormat = format.pixelFormat;
+    deep.bitsPerPixel = (format.pixelFormat >> 16) & 0xff; // bits a pixel occupies
 
     while (m_streaming) {
         FrameRef ref;
@@ -395,7 +399,10 @@ void CameraSession::displayLoop()
                 extra = CopiedFrame::Extra::Rgb;
             }
         }
-        if (!copyPinnedFrame(ref, format.colour, format.pixelFormat, extra, &copy)) {
+        // The deep samples ride on the raw copy; a save of another kind goes first.
+        const bool withDeep = deepFormat && m_deepWanted && extra != CopiedFrame::Extra::Rgb;
+        const auto copied = withDeep ? CopiedFrame::Extra::Raw : extra;
+        if (!copyPinnedFrame(ref, format.colour, format.pixelFormat, copied, &copy)) {
             ++m_copiesFailed;
             continue; // buffers reused meanwhile: never show a torn frame
         }
@@ -403,8 +410,12 @@ void CameraSession::displayLoop()
         if (save) {
             saveFrame(image, copy, extra, options, &savesSkipped);
         }
+        deep.rawData = copy.extra.data();
+        deep.dataSize = uint32_t(copy.extra.size());
+        deep.width = uint32_t(copy.width);
+        deep.height = uint32_t(copy.height);
         for (const FrameTap& tap : m_taps) {
-            tap(image);
+            tap(image, withDeep ? &deep : nullptr);
         }
         ++m_displayed;
         // A grey picture becomes a 32-bit pixmap of its own, so that the centre cross painted
@@ -534,7 +545,7 @@ void CameraSession::onGrabFrame(OImageFrame* frame)
         const QImage image =
             imageOver(pixels, int(frame->width), int(frame->height), plane == DisplayPlane::Rgb);
         for (const FrameTap& tap : s->m_taps) {
-            tap(image);
+            tap(image, nullptr);
         }
         emit s->frameReady(QPixmap::fromImage(image));
     }

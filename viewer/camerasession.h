@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "framehandover.h"
+#include "pixelfamily.h"
 #include "ratewindow.h"
 #include "saveoptions.h"
 #include "sdk/OrvantaAPI.h"
@@ -47,7 +49,10 @@ class CameraSession : public QObject
 public:
     // Called on the display thread with every picture it shows (and on the SDK thread with a
     // single grab's picture); the image is valid only during the call.
-    using FrameTap = std::function<void(const QImage& picture)>;
+    // deepSamples, when not null, describes the camera's samples of a mono frame deeper than
+    // 8 bits (rawData, dataSize, width, height, bitsPerPixel, pixelFormat), copied while some
+    // consumer asks for them (setDeepSamplesWanted) and no raw save needs another copy.
+    using FrameTap = std::function<void(const QImage& picture, const OImageFrame* deepSamples)>;
 
     // The viewer's own figures of the stream, since the session was made or last reset.
     struct DisplayCounters
@@ -108,6 +113,9 @@ public:
     void waitForSaves();
     // Adds a consumer of the displayed pictures; only while nothing acquires.
     void addFrameTap(FrameTap tap);
+    void setDeepSamplesWanted(bool on) { m_deepWanted = on; }
+    // Bits of one sample of the current format (8 for 8-bit and colour formats).
+    int sampleDepth() const { return m_format.colour ? 8 : std::max(8, sampleBits(m_format.name)); }
     DisplayCounters displayCounters() const;
     void resetDisplayCounters();
     // The image point whose raw sample the stream reads from every frame of a format deeper
@@ -179,6 +187,7 @@ private:
     FrameHandOver m_frames;
     std::thread m_displayThread;
     std::vector<FrameTap> m_taps;
+    std::atomic<bool> m_deepWanted{false};
     std::atomic<quint64> m_displayed{0}, m_copiesFailed{0}, m_saved{0}, m_savesSkipped{0};
     quint64 m_handOverDropsAtReset = 0;
     std::atomic<int64_t> m_probe{-1}; // x << 32 | y, or -1

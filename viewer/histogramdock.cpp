@@ -16,7 +16,7 @@ QString percent(double share)
 } // namespace
 
 HistogramDock::HistogramDock(CameraSession* session, QWidget* parent)
-    : QDockWidget(tr("Histogram"), parent), m_worker(new HistogramWorker)
+    : QDockWidget(tr("Histogram"), parent), m_session(session), m_worker(new HistogramWorker)
 {
     setObjectName(QStringLiteral("HistogramDock"));
     auto* body = new QWidget(this);
@@ -35,7 +35,11 @@ HistogramDock::HistogramDock(CameraSession* session, QWidget* parent)
     connect(m_worker, &HistogramWorker::computed, this, &HistogramDock::showHistogram,
             Qt::QueuedConnection);
     HistogramWorker* worker = m_worker;
-    session->addFrameTap([worker](const QImage& picture) { worker->offer(picture); });
+    // The depth is read on the display thread while the stream runs: the format does not
+    // change meanwhile.
+    session->addFrameTap([worker, session](const QImage& picture, const OImageFrame* deep) {
+        worker->offer(picture, deep, session->sampleDepth());
+    });
 }
 
 HistogramDock::~HistogramDock()
@@ -49,7 +53,8 @@ void HistogramDock::showHistogram(const Histogram& histogram)
     m_view->setHistogram(histogram);
     static const char* const names[] = {"R", "G", "B"};
     QString text = QStringLiteral("<table cellspacing=4><tr><th></th><th>min</th><th>max</th>"
-                                  "<th>mean</th><th>std dev</th><th>at 0</th><th>at 255</th></tr>");
+                                  "<th>mean</th><th>std dev</th><th>at 0</th><th>at %1</th></tr>")
+                       .arg((1 << histogram.depth) - 1);
     for (int c = 0; c < histogram.channels.size(); ++c) {
         const ChannelHistogram& ch = histogram.channels[c];
         const auto clip = [](double share) {
@@ -79,10 +84,12 @@ void HistogramDock::showEvent(QShowEvent* event)
 {
     QDockWidget::showEvent(event);
     m_worker->setEnabled(true);
+    m_session->setDeepSamplesWanted(true);
 }
 
 void HistogramDock::hideEvent(QHideEvent* event)
 {
     m_worker->setEnabled(false);
+    m_session->setDeepSamplesWanted(false);
     QDockWidget::hideEvent(event);
 }

@@ -36,6 +36,7 @@ protected:
 private:
     void showHistogram(const Histogram& histogram);
 
+    CameraSession* m_session;
     HistogramWorker* m_worker;
     HistogramView* m_view;
     QCheckBox* m_log;

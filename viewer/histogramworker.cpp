@@ -14,7 +14,7 @@ HistogramWorker::~HistogramWorker()
     m_thread.wait();
 }
 
-void HistogramWorker::offer(const QImage& picture)
+void HistogramWorker::offer(const QImage& picture, const OImageFrame* deepSamples, int depth)
 {
     if (!m_enabled || m_busy) {
         return;
@@ -27,16 +27,30 @@ void HistogramWorker::offer(const QImage& picture)
         m_sinceOffer.start();
     }
     m_busy = true;
-    // The display thread's picture lives only during its call: the worker gets a copy.
-    QMetaObject::invokeMethod(
-        &m_context, [this, copy = picture.copy()] { compute(copy); }, Qt::QueuedConnection);
+    // The display thread's data lives only during its call: the worker gets a copy.
+    if (deepSamples) {
+        const QByteArray samples(reinterpret_cast<const char*>(deepSamples->rawData),
+                                 int(deepSamples->dataSize));
+        QMetaObject::invokeMethod(
+            &m_context,
+            [this, samples, layout = *deepSamples, depth] {
+                compute(QImage(), samples, layout, depth);
+            },
+            Qt::QueuedConnection);
+    } else {
+        QMetaObject::invokeMethod(
+            &m_context, [this, copy = picture.copy()] { compute(copy, QByteArray(), {}, 8); },
+            Qt::QueuedConnection);
+    }
 }
 
-void HistogramWorker::compute(const QImage& picture)
+void HistogramWorker::compute(const QImage& picture, const QByteArray& samples, OImageFrame layout,
+                              int depth)
 {
     QElapsedTimer clock;
     clock.start();
-    Histogram h = Histogram::of(picture);
+    layout.rawData = reinterpret_cast<unsigned char*>(const_cast<char*>(samples.constData()));
+    Histogram h = samples.isEmpty() ? Histogram::of(picture) : Histogram::ofSamples(layout, depth);
     m_lastCostMs = double(clock.nsecsElapsed()) / 1e6;
     emit computed(std::move(h));
     m_busy = false;

@@ -24,8 +24,9 @@ public:
     HistogramWorker();
     ~HistogramWorker() override;
 
-    // Display thread. enabled() false makes it take nothing (the dock is hidden).
-    void offer(const QImage& picture);
+    // Display thread. deepSamples: see CameraSession::FrameTap; depth their bits. Nothing is
+    // taken while disabled (the dock is hidden).
+    void offer(const QImage& picture, const OImageFrame* deepSamples, int depth);
     void setEnabled(bool on) { m_enabled = on; }
     // Milliseconds the last histogram took to compute.
     double lastCostMs() const { return m_lastCostMs; }
@@ -35,7 +36,7 @@ signals:
     void computed(Histogram histogram);
 
 private:
-    void compute(const QImage& picture);
+    void compute(const QImage& picture, const QByteArray& samples, OImageFrame layout, int depth);
 
     QThread m_thread;
     QObject m_context; // lives on m_thread: the queued computations run there

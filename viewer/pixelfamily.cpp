@@ -26,6 +26,19 @@ bool isColourFormat(const QString& pixelFormat)
     return family == PixelFamily::Bayer || family == PixelFamily::Rgb || family == PixelFamily::Yuv;
 }
 
+int sampleBits(const QString& pixelFormat)
+{
+    int start = 0;
+    while (start < pixelFormat.size() && !pixelFormat[start].isDigit()) {
+        ++start;
+    }
+    int end = start;
+    while (end < pixelFormat.size() && pixelFormat[end].isDigit()) {
+        ++end;
+    }
+    return pixelFormat.mid(start, end - start).toInt();
+}
+
 namespace {
 // Formats that put two pixels in three bytes, the high 8 bits of each in bytes 0 and 2.
 bool pairPacked(uint32_t code)

@@ -22,6 +22,10 @@ PixelFamily pixelFamily(const QString& pixelFormat);
 // Bayer, RGB/BGR and YUV formats are colour.
 bool isColourFormat(const QString& pixelFormat);
 
+// Bits of one sample as the format's name gives them ("Mono12p" 12, "BayerGR10Packed" 10,
+// "Mono8" 8); 0 for a name without a number.
+int sampleBits(const QString& pixelFormat);
+
 // The camera's own sample at (x, y) of a mono or Bayer frame deeper than 8 bits, read from its
 // rawData (16-bit containers, ...p bit streams and ...Packed pairs); -1 for 8-bit and colour
 // formats and for points outside the frame.

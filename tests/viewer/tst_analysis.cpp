@@ -1,6 +1,6 @@
 // The analysis tools: the histogram of a picture with known values, the raw samples of the
-// deeper formats, the statistics and histogram docks on a stream with lost frames, and the
-// pixel inspector at 100 % and zoomed in.
+// deeper formats and their histogram, the statistics and histogram docks on a stream with lost
+// frames, and the pixel inspector at 100 % and zoomed in.
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -86,6 +86,17 @@ private slots:
             for (int x = 0; x < 4; ++x)
                 QCOMPARE(rawSampleAt(f, x, 0), expected[x]);
             QCOMPARE(rawSampleAt(f, 4, 0), -1); // outside
+            // The histogram's 256 bins span the 12-bit range.
+            const Histogram h = Histogram::ofSamples(f, 12);
+            QCOMPARE(h.depth, 12);
+            const ChannelHistogram& ch = h.channels.at(0);
+            for (int v : expected)
+                QCOMPARE(ch.bins[size_t(v >> 4)], quint64(1));
+            QCOMPARE(ch.minimum, 1);
+            QCOMPARE(ch.maximum, 4095);
+            QCOMPARE(ch.mean, (0x123 + 0xABC + 0x001 + 0xFFF) / 4.0);
+            QCOMPARE(ch.highShare, 0.25);
+            QCOMPARE(ch.lowShare, 0.0);
         }
         // Mono10p: 10-bit samples 0x3FF, 0x001 as a bit stream.
         const unsigned char tenBits[] = {0xFF, 0x07, 0x00};
@@ -107,6 +118,7 @@ private slots:
         QVERIFY(cam.isOpen());
         CameraSession& s = cam.session();
         QCOMPARE(OrvantaSetSizeInfo(cam.handle(), OSizeInfo{0, 0, 320, 64, 0, 0}), int(ORVANTA_OK));
+        QCOMPARE(OrvantaSetPixelFormatStr(cam.handle(), "Mono12"), int(ORVANTA_OK));
         const OSimStreamFaults everyThirdCorrupt{0, 3, 0, 0};
         QCOMPARE(OrvantaSimSetStreamFaults(cam.id(), &everyThirdCorrupt), int(ORVANTA_OK));
         StreamStatisticsDock stats(&s);
@@ -115,8 +127,10 @@ private slots:
         histogram.show();
         QSignalSpy shown(&histogram, &HistogramDock::histogramShown);
 
+        s.setProbe(QPoint(319, 63)); // the pixel inspector's raw sample: the last pixel
         QVERIFY(s.start());
         QTRY_VERIFY_WITH_TIMEOUT(s.frameCount() >= 10 && shown.count() >= 2, 10000);
+        QVERIFY(s.probedRawValue() >= 0 && s.probedRawValue() < 4096);
         s.stop();
         stats.refresh();
         bool alarm = false;
@@ -127,6 +141,7 @@ private slots:
         QVERIFY(!alarm);
         QVERIFY(histogram.view()->histogram().pixels == 320u * 64u);
         QCOMPARE(histogram.view()->histogram().channels.size(), 1);
+        QCOMPARE(histogram.view()->histogram().depth, 12); // bins over the camera's samples
         QVERIFY(histogram.worker()->lastCostMs() >= 0);
 
         stats.reset();
