@@ -1,13 +1,15 @@
 #ifndef HISTOGRAMWORKER_H
 #define HISTOGRAMWORKER_H
 
-#include <QElapsedTimer>
+#include <QByteArray>
 #include <QImage>
 #include <QObject>
-#include <QThread>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "histogram.h"
 
@@ -36,15 +38,21 @@ signals:
     void computed(Histogram histogram);
 
 private:
-    void compute(const QImage& picture, const QByteArray& samples, OImageFrame layout, int depth);
+    void run();
 
-    QThread m_thread;
-    QObject m_context; // lives on m_thread: the queued computations run there
     std::atomic<bool> m_enabled{false};
-    std::atomic<bool> m_busy{false};
-    std::mutex m_clockMutex; // guards m_sinceOffer
-    QElapsedTimer m_sinceOffer;
     std::atomic<double> m_lastCostMs{0};
+    std::chrono::steady_clock::time_point m_lastOffer{}; // display thread only
+
+    std::mutex m_mutex; // guards the job below and m_stop
+    std::condition_variable m_wake;
+    bool m_pending = false; // a job waits or runs
+    bool m_stop = false;
+    QImage m_picture;     // the job: a picture,
+    QByteArray m_samples; // or deep samples laid out as m_layout
+    OImageFrame m_layout{};
+    int m_depth = 8;
+    std::thread m_thread; // last: started once everything above exists
 };
 
 #endif // HISTOGRAMWORKER_H

@@ -17,7 +17,7 @@ orvanta_sdk_test(tst_sdk_contract "color:1,mono:1" unit tst_sdk_contract.cpp)
 orvanta_sdk_test(tst_sdk_acquisition "color:1,mono:1" unit tst_sdk_acquisition.cpp)
 
 # Stream statistics provoked through the simulated cameras' transfer faults.
-orvanta_sdk_test(tst_sdk_statistics "" unit tst_sdk_statistics.cpp)
+orvanta_sdk_test(tst_sdk_statistics "" "unit;tsan" tst_sdk_statistics.cpp)
 
 # Saving and loading feature files, and their report.
 orvanta_sdk_test(tst_sdk_features "color:1" unit tst_sdk_features.cpp)
