@@ -4,6 +4,22 @@
 
 #include <pthread.h>
 
+#include <algorithm>
+#include <cstring>
+
+namespace {
+void copyInto(const QImage& from, QImage* to)
+{
+    if (to->size() != from.size() || to->format() != from.format()) {
+        *to = QImage(from.size(), from.format());
+    }
+    const size_t row = size_t(std::min(from.bytesPerLine(), to->bytesPerLine()));
+    for (int y = 0; y < from.height(); ++y) {
+        std::memcpy(to->scanLine(y), from.constScanLine(y), row);
+    }
+}
+} // namespace
+
 HistogramWorker::HistogramWorker() : m_thread(&HistogramWorker::run, this)
 {
     qRegisterMetaType<Histogram>();
@@ -30,15 +46,15 @@ void HistogramWorker::offer(const QImage& picture, const OImageFrame* deepSample
         if (m_pending) {
             return; // still busy with the last one
         }
-        // The display thread's data lives only during its call: the worker gets a copy.
+        // The display thread's data lives only during its call: the worker gets a copy, into
+        // buffers kept from the last one (a fresh 15 MB block each time costs page faults).
         if (deepSamples) {
-            m_samples = QByteArray(reinterpret_cast<const char*>(deepSamples->rawData),
-                                   int(deepSamples->dataSize));
+            m_samples.resize(int(deepSamples->dataSize));
+            std::memcpy(m_samples.data(), deepSamples->rawData, deepSamples->dataSize);
             m_layout = *deepSamples;
-            m_picture = QImage();
         } else {
-            m_picture = picture.copy();
             m_samples.clear();
+            copyInto(picture, &m_picture);
         }
         m_depth = depth;
         m_pending = true;
