@@ -7,6 +7,7 @@
 #include <mutex>
 #include <pthread.h>
 
+#include "clippingoverlay.h"
 #include "displaypictures.h"
 #include "framesaver.h"
 #include "pixelfamily.h"
@@ -420,9 +421,13 @@ void CameraSession::displayLoop()
         ++m_displayed;
         // A grey picture becomes a 32-bit pixmap of its own, so that the centre cross painted
         // on it keeps its colour.
-        emit frameReady(copy.colour
-                            ? QPixmap::fromImage(pictures.fill(image), Qt::NoFormatConversion)
-                            : QPixmap::fromImage(image));
+        if (m_markClipped) {
+            emit frameReady(QPixmap::fromImage(withClippingMarked(image)));
+        } else {
+            emit frameReady(copy.colour
+                                ? QPixmap::fromImage(pictures.fill(image), Qt::NoFormatConversion)
+                                : QPixmap::fromImage(image));
+        }
         // At most one frame per display period, measured from the last display.
         nextDisplay = std::max(nextDisplay + kDisplayPeriod, std::chrono::steady_clock::now());
         std::this_thread::sleep_until(nextDisplay);

@@ -114,6 +114,8 @@ public:
     // Adds a consumer of the displayed pictures; only while nothing acquires.
     void addFrameTap(FrameTap tap);
     void setDeepSamplesWanted(bool on) { m_deepWanted = on; }
+    // Shows the stream's clipped pixels marked (see withClippingMarked).
+    void setMarkClipped(bool on) { m_markClipped = on; }
     // Bits of one sample of the current format (8 for 8-bit and colour formats).
     int sampleDepth() const { return m_format.colour ? 8 : std::max(8, sampleBits(m_format.name)); }
     DisplayCounters displayCounters() const;
@@ -188,6 +190,7 @@ private:
     std::thread m_displayThread;
     std::vector<FrameTap> m_taps;
     std::atomic<bool> m_deepWanted{false};
+    std::atomic<bool> m_markClipped{false};
     std::atomic<quint64> m_displayed{0}, m_copiesFailed{0}, m_saved{0}, m_savesSkipped{0};
     quint64 m_handOverDropsAtReset = 0;
     std::atomic<int64_t> m_probe{-1}; // x << 32 | y, or -1

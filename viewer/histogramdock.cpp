@@ -23,15 +23,19 @@ HistogramDock::HistogramDock(CameraSession* session, QWidget* parent)
     auto* layout = new QVBoxLayout(body);
     m_view = new HistogramView(body);
     m_log = new QCheckBox(tr("Logarithmic scale"), body);
+    auto* markClipped = new QCheckBox(tr("Mark clipped pixels in the view"), body);
+    markClipped->setToolTip(tr("Red: a channel at 255; blue: a channel at 0"));
     m_figures = new QLabel(body);
     m_figures->setObjectName(QStringLiteral("histogramFigures"));
     m_figures->setTextFormat(Qt::RichText);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_log);
+    layout->addWidget(markClipped);
     layout->addWidget(m_figures);
     setWidget(body);
 
     connect(m_log, &QCheckBox::toggled, m_view, &HistogramView::setLogScale);
+    connect(markClipped, &QCheckBox::toggled, session, &CameraSession::setMarkClipped);
     connect(m_worker, &HistogramWorker::computed, this, &HistogramDock::showHistogram,
             Qt::QueuedConnection);
     HistogramWorker* worker = m_worker;

@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "clippingoverlay.h"
 #include "histogramdock.h"
 #include "histogramview.h"
 #include "histogramworker.h"
@@ -53,6 +54,11 @@ private slots:
         QCOMPARE(b.maximum, 9);
         QCOMPARE(b.mean, 4.5);
 
+        // The overlay marks clipped pixels: red at 255 in any channel, else blue at 0.
+        const QImage marked = withClippingMarked(rgb);
+        QCOMPARE(marked.pixel(0, 0), qRgb(0, 0, 255));
+        QCOMPARE(marked.pixel(5, 5), qRgb(255, 0, 0));
+
         // A grey picture has one channel; rows padded to 4 bytes are not counted.
         QImage grey(3, 2, QImage::Format_Grayscale8);
         grey.fill(200);
@@ -60,6 +66,12 @@ private slots:
         QCOMPARE(gh.channels.size(), 1);
         QCOMPARE(gh.channels[0].bins[200], quint64(6));
         QCOMPARE(gh.channels[0].bins[0], quint64(0));
+        grey.scanLine(0)[0] = 0;
+        grey.scanLine(0)[1] = 255;
+        const QImage greyMarked = withClippingMarked(grey);
+        QCOMPARE(greyMarked.pixel(0, 0), qRgb(0, 0, 255));
+        QCOMPARE(greyMarked.pixel(1, 0), qRgb(255, 0, 0));
+        QCOMPARE(greyMarked.pixel(2, 0), qRgb(200, 200, 200));
     }
 
     void rawSamplesOfTheDeeperFormats()
