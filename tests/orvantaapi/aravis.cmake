@@ -5,7 +5,7 @@ if(NOT ORVANTA_HAVE_ARAVIS OR NOT GTest_FOUND)
 endif()
 
 orvanta_add_test(tst_sdk_aravis_fake KIND netns LABELS aravis TIMEOUT 300
-    SOURCES tst_sdk_aravis_fake.cpp privatenet.h
+    SOURCES tst_sdk_aravis_fake.cpp privatenet.h sdktestutil.h
     LIBS OrvantaAPI GTest::gtest GTest::gtest_main Threads::Threads
     COMMAND_PREFIX ${CMAKE_CURRENT_SOURCE_DIR}/in-private-net.sh)
 

@@ -11,9 +11,58 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+// The newest frame a frame callback published, and pinning it: the SDK may reuse the frame
+// between reading it here and the pin, so pin() tries again with the next newest one.
+class NewestFrame
+{
+public:
+    void publish(OImageFrame* frame)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        frame_ = frame;
+        id_ = frame->frameID;
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        frame_ = nullptr;
+    }
+    OImageFrame* get()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return frame_;
+    }
+    // Calls look(frame) while no newer frame can be published.
+    template <class Look> void inspect(Look&& look)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        look(frame_);
+    }
+    // The status of the last attempt; *pinned and *pinnedId are the frame it was made on.
+    int pin(OImageFrame** pinned, uint64_t* pinnedId)
+    {
+        int rc = ORVANTA_ERR_FRAME_REUSED;
+        for (int attempt = 0; attempt < 100 && rc != ORVANTA_OK; ++attempt) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                *pinned = frame_;
+                *pinnedId = id_;
+            }
+            rc = OrvantaLockFrame(*pinned, *pinnedId);
+        }
+        return rc;
+    }
+
+private:
+    std::mutex mutex_;
+    OImageFrame* frame_ = nullptr;
+    uint64_t id_ = 0;
+};
 
 class SdkTest : public ::testing::Test
 {

@@ -19,18 +19,14 @@ using Clock = std::chrono::steady_clock;
 std::atomic<int> g_frames{0};
 std::atomic<bool> g_afterStop{false};
 std::atomic<bool> g_stopped{false};
-std::mutex g_lastMutex;
-OImageFrame* g_last = nullptr;
-uint64_t g_lastId = 0;
+NewestFrame g_newest;
 
 void countFrame(OImageFrame* f)
 {
     if (g_stopped)
         g_afterStop = true;
     ++g_frames;
-    std::lock_guard<std::mutex> lock(g_lastMutex);
-    g_last = f;
-    g_lastId = f->frameID;
+    g_newest.publish(f);
 }
 
 class SdkAcquisition : public SdkTest
@@ -41,7 +37,7 @@ protected:
         SdkTest::SetUp();
         g_frames = 0;
         g_afterStop = g_stopped = false;
-        g_last = nullptr;
+        g_newest.clear();
         ASSERT_EQ(OrvantaOpenCamera(cameraId(1).c_str(), &mono_), ORVANTA_OK);
     }
 
@@ -400,7 +396,7 @@ TEST_F(SdkAcquisition, BayerConversionFillsRgbOfStreamedFrames)
     ASSERT_TRUE(waitFrames(2, 10));
     ASSERT_EQ(OrvantaStopAcquisition(colour), ORVANTA_OK);
     // The record stays readable after stop; the colour bars at the top are saturated.
-    OImageFrame* f = g_last;
+    OImageFrame* f = g_newest.get();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->width, 2448u);
     EXPECT_EQ(f->height, 64u);
@@ -422,17 +418,7 @@ TEST_F(SdkAcquisition, PinnedFramesAreNotReusedAndReusedOnesAreReported)
     ASSERT_TRUE(waitFrames(2, 10));
     OImageFrame* frame = nullptr;
     uint64_t id = 0;
-    int rc = ORVANTA_ERR_FRAME_REUSED;
-    // The frame may be reused between reading it and pinning it; try until one is pinned.
-    for (int attempt = 0; attempt < 100 && rc != ORVANTA_OK; ++attempt) {
-        {
-            std::lock_guard<std::mutex> lock(g_lastMutex);
-            frame = g_last;
-            id = g_lastId;
-        }
-        rc = OrvantaLockFrame(frame, id);
-    }
-    ASSERT_EQ(rc, ORVANTA_OK);
+    ASSERT_EQ(g_newest.pin(&frame, &id), ORVANTA_OK);
     std::vector<unsigned char> copy(frame->rawData, frame->rawData + frame->dataSize);
     const int before = g_frames;
     ASSERT_TRUE(waitFrames(before + 2 * ORVANTA_FRAME_RING_DEPTH, 20));

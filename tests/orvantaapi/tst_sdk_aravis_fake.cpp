@@ -2,6 +2,7 @@
 // Runs only inside a private network namespace (see in-private-net.sh).
 #include "OrvantaAPI.h"
 #include "privatenet.h"
+#include "sdktestutil.h"
 
 #include <gtest/gtest.h>
 
@@ -76,24 +77,6 @@ protected:
 
     std::string id_;
     OrvantaHandle h_ = nullptr;
-};
-
-struct GrabBuffers
-{
-    std::vector<unsigned char> raw, rgb, mono8;
-    OImageFrame frame{};
-    explicit GrabBuffers(OrvantaHandle h)
-    {
-        OSizeInfo s{};
-        EXPECT_EQ(OrvantaGetSizeInfo(h, &s), ORVANTA_OK);
-        const size_t pixels = size_t(s.maxWidth) * size_t(s.maxHeight);
-        raw.resize(pixels * 2);
-        rgb.resize(pixels * 3);
-        mono8.resize(pixels);
-        frame.rawData = raw.data();
-        frame.rgbData = rgb.data();
-        frame.mono8Data = mono8.data();
-    }
 };
 
 } // namespace
@@ -379,15 +362,11 @@ TEST_F(FakeCamera, SingleGrabsWithoutAStream)
 }
 
 namespace {
-std::mutex g_lastMutex;
-OImageFrame* g_last = nullptr;
-uint64_t g_lastId = 0;
+NewestFrame g_newest;
 void keepLastFrame(OImageFrame* f)
 {
     ++g_frames;
-    std::lock_guard<std::mutex> lock(g_lastMutex);
-    g_last = f;
-    g_lastId = f->frameID;
+    g_newest.publish(f);
 }
 } // namespace
 
@@ -401,27 +380,17 @@ TEST_F(FakeCamera, PinnedFramesKeepTheirBufferWhileTheStreamGoesOn)
     ASSERT_TRUE(waitFor([] { return g_frames >= 2; }));
     OImageFrame* frame = nullptr;
     uint64_t id = 0;
-    int rc = ORVANTA_ERR_FRAME_REUSED;
-    for (int attempt = 0; attempt < 100 && rc != ORVANTA_OK; ++attempt) {
-        {
-            std::lock_guard<std::mutex> lock(g_lastMutex);
-            frame = g_last;
-            id = g_lastId;
-        }
-        rc = OrvantaLockFrame(frame, id);
-    }
-    ASSERT_EQ(rc, ORVANTA_OK);
+    ASSERT_EQ(g_newest.pin(&frame, &id), ORVANTA_OK);
     const std::vector<unsigned char> copy(frame->rawData, frame->rawData + frame->dataSize);
     const int pinnedAt = g_frames;
     // More frames than the stream has buffers: each of the others was filled again.
     ASSERT_TRUE(waitFor([&] { return g_frames >= pinnedAt + 40; }));
     EXPECT_EQ(frame->frameID, id);
     EXPECT_EQ(std::memcmp(copy.data(), frame->rawData, copy.size()), 0);
-    {
-        std::lock_guard<std::mutex> lock(g_lastMutex);
-        // The frames went on changing meanwhile (else this test could not see a reuse).
-        EXPECT_NE(std::memcmp(copy.data(), g_last->rawData, copy.size()), 0);
-    }
+    // The frames went on changing meanwhile (else this test could not see a reuse).
+    g_newest.inspect([&](const OImageFrame* newest) {
+        EXPECT_NE(std::memcmp(copy.data(), newest->rawData, copy.size()), 0);
+    });
     ASSERT_EQ(OrvantaUnlockFrame(frame), ORVANTA_OK);
     const int unpinnedAt = g_frames;
     ASSERT_TRUE(waitFor([&] { return g_frames >= unpinnedAt + 2 * ORVANTA_FRAME_RING_DEPTH; }));
