@@ -53,11 +53,25 @@ prefix=otn
 id="$prefix$$r$RANDOM"
 created=()
 
-# Namespaces of runs whose script is gone (killed hard) are removed; live runs are left alone.
+# Each run holds a lock for as long as it (or a program it started) lives. Process IDs cannot
+# tell: runs inside PID namespaces of their own (the cross-build tests) share the machine's
+# network namespaces but not its process IDs.
+locks=/run/orvanta-testnet
+mkdir -p "$locks"
+lock="$locks/$id.lock"
+exec {lockfd}>"$lock"
+flock "$lockfd"
+
+# Namespaces of runs that are gone (killed hard) are removed; live runs are left alone.
 for ns in $(ip netns list 2>/dev/null | awk '{print $1}' | grep "^${prefix}[0-9]*r" || true); do
-    pid=${ns#"$prefix"}
-    pid=${pid%%r*}
-    [ -d "/proc/$pid" ] || ip netns del "$ns" 2>/dev/null || true
+    run=${ns%%-*}
+    if [ -e "$locks/$run.lock" ]; then
+        flock -n "$locks/$run.lock" true || continue
+    else # a run of an older script, without a lock: its process ID is all there is
+        pid=${run#"$prefix"}
+        [ ! -d "/proc/${pid%%r*}" ] || continue
+    fi
+    ip netns del "$ns" 2>/dev/null || true
 done
 
 teardown() {
@@ -74,6 +88,7 @@ teardown() {
         [ -z "$pids" ] || kill -KILL $pids 2>/dev/null || true
         ip netns del "$ns" 2>/dev/null || true
     done
+    rm -f "$lock"
 }
 trap teardown EXIT
 trap 'exit 130' INT
