@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <future>
 #include <sched.h>
@@ -85,7 +87,9 @@ bool NamespaceCamera::Enter(const std::string& ns)
     }
     // Only this thread changes its network namespace; the test's other threads stay put.
     const bool entered = ::setns(fd, CLONE_NEWNET) == 0;
+    const int why = errno;
     ::close(fd);
+    errno = why; // the caller reports why setns failed, not close's status
     return entered;
 }
 
@@ -97,7 +101,7 @@ void NamespaceCamera::Serve(const std::string& ns, std::promise<void>& ready)
         m_error = why;
     };
     if (ns.empty() || !Enter(ns)) {
-        return fail("cannot enter camera namespace '" + ns + "'");
+        return fail("cannot enter camera namespace '" + ns + "': " + std::strerror(errno));
     }
     emulator::InterfaceAddresses addresses("eth0");
     uint32_t ip = 0;

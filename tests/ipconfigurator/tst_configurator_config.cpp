@@ -53,6 +53,15 @@ emulator::CameraConfig cameraAt(const char* ip, const char* model, const char* s
 
 } // namespace
 
+// Runs a set-up helper and ends the test when one of its checks failed, instead of going on
+// with half a set-up.
+#define SET_UP(call)                                                                               \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
 class ConfiguratorConfigTest : public QObject
 {
     Q_OBJECT
@@ -108,7 +117,7 @@ private slots:
 
     void onlyTheUserNameChanged()
     {
-        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA));
         m_ui->setText("edUser", "NewName");
         setCameraInfo();
         QCOMPARE(m_ui->boxes(), QStringList{kConfirm});
@@ -129,7 +138,7 @@ private slots:
     // and the dialog stays up until the refreshed tree is there.
     void theWindowStaysResponsiveWhileTheListIsSearchedAgain()
     {
-        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA));
         m_ui->setText("edUser", "Busy");
         m_ui->clickButton("btnSetInfo");
         QVERIFY(m_ui->dialogShownWhile([this] { return m_cam->Received(gvcp::DISCOVERY_CMD); }));
@@ -139,7 +148,7 @@ private slots:
 
     void longNamesAreCutShortNamesPadded()
     {
-        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA));
         m_ui->setText("edUser", "ABCDEFGHIJKLMNOPQRST");
         setCameraInfo();
         QCOMPARE(nameRegisters(*m_cam),
@@ -153,7 +162,7 @@ private slots:
 
     void staticWithUnchangedAddressesWritesNothing()
     {
-        selectCamera(gvcp::IPCFG_PERSISTENT | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_PERSISTENT | gvcp::IPCFG_LLA));
         QVERIFY(m_ui->checked("chkStatic"));
         setAddresses("192.168.1.20", "255.255.255.0", "192.168.1.1");
         m_ui->clickCheckBox("chkDHCP"); // changed, yet not written while Static is ticked
@@ -166,7 +175,7 @@ private slots:
 
     void dhcpOnAPersistentCamera()
     {
-        selectCamera(0x00000005);
+        SET_UP(selectCamera(0x00000005));
         m_ui->clickCheckBox("chkStatic");
         QVERIFY(!m_ui->checked("chkStatic"));
         QVERIFY(!m_ui->enabled("frMIP"));
@@ -178,7 +187,7 @@ private slots:
 
     void newStaticAddressIsMadePersistentAndTaken()
     {
-        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA));
         m_ui->clickCheckBox("chkStatic");
         QVERIFY(m_ui->enabled("frMIP"));
         setAddresses("192.168.1.30", "255.255.255.0", "192.168.1.254");
@@ -216,7 +225,7 @@ private slots:
         NamespaceCamera other(CameraNamespaces(0).at(1),
                               cameraAt("192.168.1.30", "OTHER", "C2", 2));
         QVERIFY(other.IsRunning());
-        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA));
         const QList<uint32_t> persistent = {m_cam->Register(gvcp::REG_PERSISTENT_IP),
                                             m_cam->Register(gvcp::REG_PERSISTENT_MASK),
                                             m_cam->Register(gvcp::REG_PERSISTENT_GATEWAY)};
@@ -293,7 +302,7 @@ private slots:
 
     void cameraOpenFail()
     {
-        selectCamera(gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_LLA));
         m_cam->GrantPrivilegeToOther();
         m_ui->setText("edUser", "Taken");
         m_ui->clickCheckBox("chkDHCP");
@@ -307,7 +316,7 @@ private slots:
 
     void setUserIdErrorStillSetsTheConfiguration()
     {
-        selectCamera(gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_LLA));
         m_cam->RefuseWrite(kName0 + 8, gvcp::kStatusInvalidAddress);
         m_ui->setText("edUser", "Refused");
         m_ui->clickCheckBox("chkDHCP");
@@ -326,7 +335,7 @@ private slots:
 
     void setStaticIpError()
     {
-        selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_DHCP | gvcp::IPCFG_LLA));
         m_cam->RefuseWrite(gvcp::REG_PERSISTENT_GATEWAY, gvcp::kStatusAccessDenied);
         m_ui->clickCheckBox("chkStatic");
         setAddresses("192.168.1.31", "255.255.255.0", "192.168.1.1");
@@ -340,7 +349,7 @@ private slots:
 
     void setConfigurationError()
     {
-        selectCamera(gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_LLA));
         m_cam->RefuseRead(gvcp::REG_IP_CONFIGURATION, gvcp::kStatusAccessDenied);
         m_ui->clickCheckBox("chkDHCP");
         setCameraInfo();
@@ -351,7 +360,7 @@ private slots:
 
     void answeringNoKeepsTheCamera()
     {
-        selectCamera(gvcp::IPCFG_LLA);
+        SET_UP(selectCamera(gvcp::IPCFG_LLA));
         m_ui->setText("edUser", "Unsent");
         m_ui->answerNextQuestion(QMessageBox::No);
         m_ui->clickButton("btnSetInfo");
