@@ -59,3 +59,14 @@ configurator_netns_test(configurator_config_errors tst_configurator_config confi
     answeringNoKeepsTheCamera)
 configurator_netns_test(configurator_config_address_checks tst_configurator_config address-checks
     refusedAddressesWriteNothing)
+
+# Many emulated cameras in one search, by the window and by orvanta-ipconfig (40 here;
+# ORVANTA_MANY_CAMERAS=200 through netns-run.sh gives the full figures).
+configurator_test_program(tst_many_cameras tst_many_cameras.cpp)
+add_dependencies(tst_many_cameras orvanta-gige-emulator orvanta-ipconfig)
+orvanta_add_test(configurator_many_cameras KIND netns gui LABELS configurator
+    PROGRAM tst_many_cameras TIMEOUT 120
+    COMMAND_PREFIX ${_ipc_tests}/netns-run.sh ${_ipc_tests}/net/many-cameras.sh --
+    ENV ${_ipc_lsan} ORVANTA_TESTNET=${ORVANTA_TESTNET}
+        ORVANTA_CAMERA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>
+        ORVANTA_IPCONFIG=$<TARGET_FILE:orvanta-ipconfig>)
