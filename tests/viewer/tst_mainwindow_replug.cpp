@@ -169,7 +169,9 @@ private slots:
         QVERIFY2(slowestReturnMs <= kReturnBoundMs, qPrintable(QString::number(slowestReturnMs)));
         QVERIFY2(last.descriptors <= first.descriptors, qPrintable(describe(last)));
         QVERIFY2(last.threads <= first.threads, qPrintable(describe(last)));
+#ifndef __SANITIZE_ADDRESS__ // there freed memory waits in the sanitizer's quarantine (LSan checks)
         QVERIFY2(last.rssKb - first.rssKb < 8 * 1024, qPrintable(describe(last)));
+#endif
     }
 };
 
