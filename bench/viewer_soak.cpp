@@ -3,7 +3,8 @@
 //   rss_start_kb rss_end_kb rss_peak_kb delivered counted displayed incomplete saved
 //   skipped_saves cpu_s
 // rss_start_kb is taken after the first 30 s (or at the end of a shorter run); delivered counts
-// the frames the SDK handed to the viewer's callback, counted is the viewer's own frame count.
+// the frames the SDK handed to the viewer's callback, counted is the viewer's own frame count,
+// incomplete the damaged frames the SDK counted (and never delivered).
 //
 // Usage: viewer_soak [--camera color|mono|real] [--minutes N] [--rate FPS|max] [--save FORMAT]
 // "real" is Aravis's networked fake camera, started in the first camera namespace of the test
@@ -185,6 +186,10 @@ int main(int argc, char* argv[])
     MainWindow w;
     w.resize(1370, 917);
     w.show();
+    // The session's complaints (a refused start, skipped saves) go to stderr as they come.
+    QObject::connect(w.session(), &CameraSession::error, [](const QString& text) {
+        std::fprintf(stderr, "viewer_soak: %s\n", qPrintable(text));
+    });
     auto* list = w.cameraList()->findChild<QListWidget*>();
     QElapsedTimer listing;
     listing.start();
@@ -260,9 +265,11 @@ int main(int argc, char* argv[])
     std::printf("delivered %llu\n", (unsigned long long)g_delivered.load());
     std::printf("counted %llu\n", (unsigned long long)w.receivedFrameCount());
     std::printf("displayed %llu\n", (unsigned long long)displayed.load());
-    // The simulated cameras deliver whole frames only; the real-camera backend counts its
-    // incomplete frames, but the SDK's C interface does not hand the count out yet.
-    std::printf("incomplete %s\n", o.camera == QLatin1String("real") ? "n/a" : "0");
+    OStreamStatistics statistics{}; // counted since the camera was opened: this run
+    if (OrvantaGetStreamStatistics(camera, &statistics) != ORVANTA_OK) {
+        std::fprintf(stderr, "viewer_soak: the SDK gave no stream statistics\n");
+    }
+    std::printf("incomplete %llu\n", (unsigned long long)statistics.framesIncomplete);
     std::printf("saved %llu\n", (unsigned long long)saved);
     std::printf("skipped_saves %llu\n",
                 (unsigned long long)w.session()->displayCounters().savesSkipped);
