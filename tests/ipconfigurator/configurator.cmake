@@ -68,5 +68,5 @@ orvanta_add_test(configurator_many_cameras KIND netns gui LABELS configurator
     PROGRAM tst_many_cameras TIMEOUT 120
     COMMAND_PREFIX ${_ipc_tests}/netns-run.sh ${_ipc_tests}/net/many-cameras.sh --
     ENV ${_ipc_lsan} ORVANTA_TESTNET=${ORVANTA_TESTNET}
-        ORVANTA_CAMERA_EMULATOR=$<TARGET_FILE:orvanta-gige-emulator>
+        ORVANTA_CAMERA_EMULATOR=${_gvcp_emulator}
         ORVANTA_IPCONFIG=$<TARGET_FILE:orvanta-ipconfig>)
