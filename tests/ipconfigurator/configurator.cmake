@@ -69,4 +69,5 @@ orvanta_add_test(configurator_many_cameras KIND netns gui LABELS configurator
     COMMAND_PREFIX ${_ipc_tests}/netns-run.sh ${_ipc_tests}/net/many-cameras.sh --
     ENV ${_ipc_lsan} ORVANTA_TESTNET=${ORVANTA_TESTNET}
         ORVANTA_CAMERA_EMULATOR=${_gvcp_emulator}
-        ORVANTA_IPCONFIG=$<TARGET_FILE:orvanta-ipconfig>)
+        ORVANTA_IPCONFIG=$<TARGET_FILE:orvanta-ipconfig>
+        "ORVANTA_IPCONFIG_RUNNER=${_ipconfig_runner}")
