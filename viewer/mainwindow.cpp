@@ -19,7 +19,7 @@
 #include "featurefiles.h"
 #include "histogramdock.h"
 #include "logstatus.h"
-#include "pixelinspector.h"
+#include "pixelreadout.h"
 #include "streamstatisticsdock.h"
 #include "xmlctrl.h"
 
@@ -186,7 +186,7 @@ void MainWindow::createStatusLabels()
     showRate(0, 0);
     statusBar()->addPermanentWidget(m_rateLabel);
     statusBar()->addPermanentWidget(m_countLabel);
-    statusBar()->addPermanentWidget(new PixelInspector(ui->graphicsView, m_session, this));
+    statusBar()->addPermanentWidget(new PixelReadout(ui->graphicsView, m_session, this));
 }
 
 // ---- Small slots --------------------------------------------------------------------------

@@ -14,7 +14,7 @@
 #include "histogramview.h"
 #include "histogramworker.h"
 #include "pixelfamily.h"
-#include "pixelinspector.h"
+#include "pixelreadout.h"
 #include "simcamera.h"
 #include "streamstatisticsdock.h"
 
@@ -176,7 +176,7 @@ private slots:
         view.resize(200, 200);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        PixelInspector inspector(&view, &cam.session());
+        PixelReadout inspector(&view, &cam.session());
 
         const QPoint origin = view.mapFromScene(QPointF(0, 0));
         QCOMPARE(inspector.describe(origin + QPoint(12, 20)),

@@ -1,5 +1,5 @@
-#ifndef PIXELINSPECTOR_H
-#define PIXELINSPECTOR_H
+#ifndef PIXELREADOUT_H
+#define PIXELREADOUT_H
 
 #include <QLabel>
 #include <QPoint>
@@ -11,12 +11,12 @@ class QGraphicsView;
 // there (R G B, or the grey value) with the camera's raw sample for formats deeper than 8
 // bits, and the view's zoom in percent. It follows the cursor, zoom, scrolling and new frames
 // (every repaint of the view).
-class PixelInspector : public QLabel
+class PixelReadout : public QLabel
 {
     Q_OBJECT
 
 public:
-    PixelInspector(QGraphicsView* view, CameraSession* session, QWidget* parent = nullptr);
+    PixelReadout(QGraphicsView* view, CameraSession* session, QWidget* parent = nullptr);
 
     // The text for the cursor at a viewport position (outside the image: the zoom only).
     QString describe(QPoint viewportPos) const;
@@ -35,4 +35,4 @@ private:
     bool m_refreshPending = false;
 };
 
-#endif // PIXELINSPECTOR_H
+#endif // PIXELREADOUT_H

@@ -1,4 +1,4 @@
-#include "pixelinspector.h"
+#include "pixelreadout.h"
 
 #include <QEvent>
 #include <QGraphicsPixmapItem>
@@ -10,7 +10,7 @@
 
 #include "camerasession.h"
 
-PixelInspector::PixelInspector(QGraphicsView* view, CameraSession* session, QWidget* parent)
+PixelReadout::PixelReadout(QGraphicsView* view, CameraSession* session, QWidget* parent)
     : QLabel(parent), m_view(view), m_session(session)
 {
     setObjectName(QStringLiteral("laPixel"));
@@ -19,7 +19,7 @@ PixelInspector::PixelInspector(QGraphicsView* view, CameraSession* session, QWid
     refresh();
 }
 
-bool PixelInspector::eventFilter(QObject*, QEvent* event)
+bool PixelReadout::eventFilter(QObject*, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseMove:
@@ -45,7 +45,7 @@ bool PixelInspector::eventFilter(QObject*, QEvent* event)
     return false;
 }
 
-void PixelInspector::refresh()
+void PixelReadout::refresh()
 {
     QPoint point;
     QRgb value = 0;
@@ -54,7 +54,7 @@ void PixelInspector::refresh()
     setText(describe(m_cursor));
 }
 
-bool PixelInspector::pictureAt(QPoint viewportPos, QPoint* imagePoint, QRgb* value) const
+bool PixelReadout::pictureAt(QPoint viewportPos, QPoint* imagePoint, QRgb* value) const
 {
     if (!m_session->isOpen()) {
         return false; // the logo
@@ -76,7 +76,7 @@ bool PixelInspector::pictureAt(QPoint viewportPos, QPoint* imagePoint, QRgb* val
     return false;
 }
 
-QString PixelInspector::describe(QPoint viewportPos) const
+QString PixelReadout::describe(QPoint viewportPos) const
 {
     const QString zoom =
         QStringLiteral("%1 %").arg(std::round(m_view->transform().m11() * 100), 0, 'f', 0);
