@@ -11,6 +11,7 @@
 #include "displaypictures.h"
 #include "framesaver.h"
 #include "pixelfamily.h"
+#include "queuedcall.h"
 
 namespace {
 constexpr std::chrono::microseconds kDisplayPeriod(33000);
@@ -76,14 +77,12 @@ bool CameraSession::check(int status, const QString& what)
 // Any thread: the error and log signals go out on the session's thread.
 void CameraSession::postError(const QString& text)
 {
-    QMetaObject::invokeMethod(
-        this, [this, text] { emit error(text); }, Qt::QueuedConnection);
+    QueuedCall::post(this, [this, text] { emit error(text); });
 }
 
 void CameraSession::postLogLine(const QString& text)
 {
-    QMetaObject::invokeMethod(
-        this, [this, text] { emit logLine(text); }, Qt::QueuedConnection);
+    QueuedCall::post(this, [this, text] { emit logLine(text); });
 }
 
 void CameraSession::route(CameraSession* session)
@@ -300,9 +299,8 @@ void CameraSession::onStreamFrame(OImageFrame* frame)
     RateWindow::Rate rate;
     if (s->m_rateWindow.addFrame(frame->width, frame->height, frame->bitsPerPixel, now, &rate)) {
         const unsigned stream = s->m_stream;
-        QMetaObject::invokeMethod(
-            s, [s, rate, stream] { s->publishRate(rate.fps, rate.megabytesPerSecond, stream); },
-            Qt::QueuedConnection);
+        QueuedCall::post(
+            s, [s, rate, stream] { s->publishRate(rate.fps, rate.megabytesPerSecond, stream); });
     }
     s->countFrame();
     s->readProbe(*frame);
@@ -333,7 +331,7 @@ void CameraSession::countFrame()
 {
     ++m_frameCount;
     if (!m_countPending.exchange(true)) {
-        QMetaObject::invokeMethod(this, &CameraSession::publishCount, Qt::QueuedConnection);
+        QueuedCall::post(this, [this] { publishCount(); });
     }
 }
 
@@ -467,7 +465,7 @@ void CameraSession::saveFrame(const QImage& image, const CopiedFrame& copy,
     ++m_saved;
     if (options.count != -1) {
         m_save = false;
-        QMetaObject::invokeMethod(this, &CameraSession::savingStopped, Qt::QueuedConnection);
+        QueuedCall::post(this, [this] { emit savingStopped(); });
     }
 }
 
@@ -556,7 +554,7 @@ void CameraSession::onGrabFrame(OImageFrame* frame)
     }
     s->countFrame();
     if (!s->m_grabDone.exchange(true)) {
-        QMetaObject::invokeMethod(s, &CameraSession::finishGrab, Qt::QueuedConnection);
+        QueuedCall::post(s, [s] { s->finishGrab(); });
     }
 }
 

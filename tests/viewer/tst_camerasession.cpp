@@ -1,12 +1,16 @@
 // The camera session without widgets, against simulated cameras: a refused start, stop and
 // counting, a vanished camera, triggered frames and trigger off, and the rate after a stall
-// and at a slow frame rate.
+// and at a slow frame rate; and the queued call that carries the session's events from the
+// camera's threads.
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
+#include "queuedcall.h"
 #include "simcamera.h"
 
 namespace {
@@ -45,6 +49,40 @@ class TestCameraSession : public QObject
 private slots:
     void initTestCase() { simtest::initSimulatedOnly(); }
     void cleanupTestCase() { OrvantaUninit(); }
+
+    // Posted from a plain thread that is not joined until the calls are handled, and whose
+    // flags are relaxed, so only the call's own hand-over orders its captured values (the
+    // ThreadSanitizer build checks that).
+    void queuedCallRunsOnTheReceiversThreadOrReleasesWhatItHolds()
+    {
+        QObject receiver;
+        auto* gone = new QObject;
+        auto held = std::make_shared<int>(0);
+        std::atomic<bool> posted{false}, ran{false};
+        QString seen;
+        QThread* ranOn = nullptr;
+        std::thread poster([&] {
+            QueuedCall::post(gone, [held] { ++*held; });
+            const QString text = QStringLiteral("frame %1").arg(7);
+            QueuedCall::post(&receiver, [&, text] {
+                seen = text;
+                ranOn = QThread::currentThread();
+                ran.store(true, std::memory_order_relaxed);
+            });
+            posted.store(true, std::memory_order_relaxed);
+            while (!ran.load(std::memory_order_relaxed))
+                std::this_thread::yield();
+        });
+        while (!posted.load(std::memory_order_relaxed))
+            std::this_thread::yield();
+        delete gone; // before its call ran: the call is dropped with what it holds
+        QTRY_VERIFY_WITH_TIMEOUT(ran.load(std::memory_order_relaxed), 5000);
+        poster.join();
+        QCOMPARE(seen, QStringLiteral("frame 7"));
+        QCOMPARE(ranOn, QThread::currentThread());
+        QCOMPARE(*held, 0);
+        QCOMPARE(held.use_count(), 1L);
+    }
 
     void refusedStartLeavesTheCameraOpenedNotStreaming()
     {
