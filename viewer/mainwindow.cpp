@@ -3,16 +3,13 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QGraphicsPixmapItem>
-#include <QGraphicsScene>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTimer>
-#include <QtConcurrent>
 
 #include "aboutdialog.h"
 #include "accessregister.h"
 #include "cameractrl.h"
+#include "cameradiscovery.h"
 #include "cameralist.h"
 #include "camerasession.h"
 #include "drawcenterdlg.h"
@@ -27,21 +24,17 @@ namespace {
 const char kStoppedRateText[] = "               0.0 fps (0.0 MB/s)";
 } // namespace
 
-// Pool task of the periodic discovery.
-void DiscoveryThread(void* window)
-{
-    static_cast<MainWindow*>(window)->DiscoveryProc();
-}
-
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
-    m_discoveryWatcher = new QFutureWatcher<void>(this);
     ui = new Ui::MainWindow;
     ui->setupUi(this);
     // Not checked: without the SDK every later call answers "not initialized", and that is
     // what the log and the boxes then show.
     (void)OrvantaInit();
     m_session = new CameraSession(this);
+    m_discovery = new CameraDiscovery(this);
+    connect(m_discovery, &CameraDiscovery::namesFound, this, &MainWindow::sigUpdateCameraList);
+    connect(m_discovery, &CameraDiscovery::camerasFound, this, &MainWindow::applyDiscovery);
 
     connectActions();
     createDocks();
@@ -55,16 +48,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     emit sigTraceLog(QStringLiteral("Start orvantaviewer"));
     UpdateUIStatus(UiState::NoCamera);
     slotRefreshCamera(&m_cameraCount);
-
-    m_discoveryTimer = new QTimer(this);
-    connect(m_discoveryTimer, &QTimer::timeout, this, &MainWindow::OnTimer);
-    m_discoveryTimer->start(3000);
+    m_discovery->start(3000);
 }
 
 MainWindow::~MainWindow()
 {
-    m_discoveryTimer->stop();
-    m_discoveryWatcher->waitForFinished();
+    m_discovery->stop();
     // Closing before OrvantaUninit: the SDK refuses calls on the session after it.
     slotCloseCamera();
     m_session->waitForIdle();
@@ -239,17 +228,7 @@ void MainWindow::slotCenterValue(int width, QColor color)
 
 void MainWindow::slotRefreshCamera(int* nNum)
 {
-    int n = 0;
-    // A failed enumeration leaves n at 0: the list then shows no camera, which is the answer.
-    (void)OrvantaNumberOfCameras(&n);
-    QStringList names;
-    for (int i = 0; i < n; ++i) {
-        char name[ORVANTA_TEXT_SIZE] = {};
-        // A camera gone since the count keeps its zeroed, empty name.
-        (void)OrvantaGetDisplayName(i, name);
-        names << QString::fromLatin1(name);
-    }
-    emit sigUpdateCameraList(names);
+    const int n = m_discovery->refresh();
     if (nNum) {
         *nNum = n;
     }
@@ -257,29 +236,10 @@ void MainWindow::slotRefreshCamera(int* nNum)
 
 void MainWindow::OnTimer()
 {
-    // A discovery still running (slow SDK) is not doubled.
-    if (m_discoveryWatcher->isRunning()) {
-        return;
-    }
-    m_discoveryWatcher->setFuture(QtConcurrent::run(DiscoveryThread, static_cast<void*>(this)));
+    m_discovery->refreshInBackground();
 }
 
-void MainWindow::DiscoveryProc()
-{
-    // Runs on a pool thread: only the SDK is asked here; the decision, which reads the
-    // session and may close it, is handed to the main thread.
-    int n = 0;
-    slotRefreshCamera(&n);
-    QStringList ids;
-    for (int i = 0; i < n; ++i) {
-        char id[ORVANTA_TEXT_SIZE] = {};
-        (void)OrvantaGetCameraID(i, id); // a zeroed ID matches no camera
-        ids << QString::fromLatin1(id);
-    }
-    QMetaObject::invokeMethod(
-        this, [this, n, ids] { applyDiscovery(n, ids); }, Qt::QueuedConnection);
-}
-
+// A periodic discovery's result: the window decides whether its open camera is still there.
 void MainWindow::applyDiscovery(int count, const QStringList& ids)
 {
     const QString openId = cameraId();
@@ -482,10 +442,7 @@ void MainWindow::slotDisplayFrame(QPixmap pixmap)
     if (ui->actionDrawCenter->isChecked()) {
         DrawCenterDlg::paintCenterCross(&pixmap, m_centerWidth, m_centerColor);
     }
-    m_pixmapItem->setPixmap(pixmap);
-    if (m_fit) {
-        ui->graphicsView->fitInView(ui->graphicsView->sceneRect(), Qt::KeepAspectRatio);
-    }
+    ui->graphicsView->showPicture(pixmap);
 }
 
 void MainWindow::showRate(double fps, double megabytesPerSecond)
@@ -507,23 +464,9 @@ void MainWindow::slotStatusBar(int type, double value, double db)
 
 void MainWindow::init_graphics_view(bool streaming)
 {
-    QGraphicsView* view = ui->graphicsView;
-    if (m_pixmapItem) {
-        view->scene()->removeItem(m_pixmapItem);
-        view->resetTransform();
-        delete m_pixmapItem;
-    }
-    m_pixmapItem = new QGraphicsPixmapItem;
-    QGraphicsScene* old = m_scene;
-    m_scene = new QGraphicsScene(this);
-    view->setScene(m_scene);
-    m_scene->addItem(m_pixmapItem);
-    delete old; // one scene per stream, not one more per start
-    view->setAlignment(Qt::AlignCenter);
-    view->setDragMode(QGraphicsView::ScrollHandDrag);
-    if (!streaming) {
-        m_pixmapItem->setPixmap(QPixmap(QStringLiteral(":/icons/logo.png")));
-    }
+    // A fresh scene for every stream; the logo while none runs.
+    ui->graphicsView->resetPicture(streaming ? QPixmap()
+                                             : QPixmap(QStringLiteral(":/icons/logo.png")));
 }
 
 void MainWindow::slotZoomFit()

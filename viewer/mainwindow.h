@@ -2,7 +2,6 @@
 #define MAINWINDOW_H
 
 #include <QColor>
-#include <QFutureWatcher>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
@@ -14,6 +13,7 @@
 class AboutDialog;
 class AccessRegister;
 class CameraCtrl;
+class CameraDiscovery;
 class CameraList;
 class DrawCenterDlg;
 class FeatureFiles;
@@ -21,10 +21,7 @@ class LogStatus;
 class QDockWidget;
 class HistogramDock;
 class StreamStatisticsDock;
-class QGraphicsPixmapItem;
-class QGraphicsScene;
 class QLabel;
-class QTimer;
 class XMLCtrl;
 
 namespace Ui {
@@ -103,11 +100,8 @@ public slots:
     void OnTimer();
 
 private:
-    friend void DiscoveryThread(void* window);
-
     void UpdateUIStatus(UiState state);
     void init_graphics_view(bool streaming);
-    void DiscoveryProc();
 
     void connectActions();
     void connectSession();
@@ -135,15 +129,12 @@ private:
     FeatureFiles* m_featureFiles = nullptr;
     StreamStatisticsDock* m_streamStatistics = nullptr;
     HistogramDock* m_histogram = nullptr;
-    QTimer* m_discoveryTimer = nullptr;
+    CameraDiscovery* m_discovery = nullptr;
     int m_cameraCount = 0;
-    QFutureWatcher<void>* m_discoveryWatcher = nullptr;
     bool m_fit = false;
     bool m_hasControlDock = true; // false for a camera with a "NUCMode" node
     int m_centerWidth = 2;
     QColor m_centerColor = Qt::red;
-    QGraphicsPixmapItem* m_pixmapItem = nullptr;
-    QGraphicsScene* m_scene = nullptr;
     QLabel* m_rateLabel = nullptr;
     QLabel* m_countLabel = nullptr;
     Ui::MainWindow* ui = nullptr;

@@ -1,5 +1,7 @@
 #include "zoomgraphicsview.h"
 
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
 #include <QTimeLine>
 #include <QWheelEvent>
 
@@ -21,6 +23,26 @@ ZoomGraphicsView::ZoomGraphicsView(QWidget* parent) : QGraphicsView(parent)
 void ZoomGraphicsView::setFitFlag(bool* fit)
 {
     m_fit = fit;
+}
+
+void ZoomGraphicsView::resetPicture(const QPixmap& placeholder)
+{
+    resetTransform();
+    QGraphicsScene* old = m_scene;
+    m_scene = new QGraphicsScene(this);
+    m_picture = m_scene->addPixmap(placeholder);
+    setScene(m_scene);
+    delete old; // its picture item with it
+    setAlignment(Qt::AlignCenter);
+    setDragMode(QGraphicsView::ScrollHandDrag);
+}
+
+void ZoomGraphicsView::showPicture(const QPixmap& picture)
+{
+    m_picture->setPixmap(picture);
+    if (m_fit && *m_fit) {
+        fitInView(sceneRect(), Qt::KeepAspectRatio);
+    }
 }
 
 void ZoomGraphicsView::ZoomInOut(int delta)

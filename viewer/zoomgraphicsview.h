@@ -2,11 +2,14 @@
 #define ZOOMGRAPHICSVIEW_H
 
 #include <QGraphicsView>
+#include <QPixmap>
 #include <QPoint>
 
+class QGraphicsPixmapItem;
 class QWheelEvent;
 
-// The image view: a graphics view that zooms smoothly around a fixed viewport point.
+// The image view: a scene of one picture item, and a graphics view that zooms smoothly around
+// a fixed viewport point.
 // Every zoom request (a wheel notch or a menu action) adds steps to a signed schedule and
 // starts a 350 ms time line; each 20 ms tick scales by 1 + scheduled / 300 and translates the
 // view so the scene point under the anchor stays put.
@@ -23,6 +26,12 @@ public:
 
     // The main window's fit-to-window flag; every zoom through this view clears it.
     void setFitFlag(bool* fit);
+
+    // A fresh scene with a new picture item showing placeholder (none when null), zoom reset:
+    // one scene per stream, not one more per start.
+    void resetPicture(const QPixmap& placeholder);
+    // Shows a frame, fitted into the view while the fit flag is set.
+    void showPicture(const QPixmap& picture);
 
     // One zoom request around the centre of the view; delta in wheel units (120 a notch).
     void ZoomInOut(int delta);
@@ -49,6 +58,8 @@ private:
     void scheduleZoom(const QPoint& anchor, int delta);
 
     bool* m_fit = nullptr;
+    QGraphicsScene* m_scene = nullptr;
+    QGraphicsPixmapItem* m_picture = nullptr;
     double m_scheduled = 0;
     QPoint m_anchor;
 };
