@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The set-up scripts against a package mirror that is out of sync: a fake apt-get first on
 # PATH fails every "update" with the mirror's message and every "install" with an apt error;
-# fake dpkg and dpkg-query say which packages are installed. Nothing is installed or removed.
+# fake dpkg and dpkg-query say which packages are installed, and at the end a fake cmake fails
+# a cross build whose packages are all there. Nothing is installed, removed or built.
 #
 #   test-apt-failures.sh SOURCE_DIR
 set -uo pipefail
@@ -85,6 +86,15 @@ check "fails" test "$rc" -ne 0
 check "shows apt's error" output_has '^error: apt-get said: E: Unable to correct problems'
 check "names the package" output_has '^error: the packages the build needs could not be installed: cmake$'
 check "builds nothing" test ! -e "$work/build/release"
+[ "$rc" -ne 0 ] || cat "$work/out"
+
+echo "== run-tests: a cross build that fails still fails the run"
+printf '#!/bin/sh\necho "fake cmake: this build fails" >&2\nexit 1\n' >"$fake/cmake"
+chmod +x "$fake/cmake"
+run '^$' "$src/scripts/run-tests" cross-i386
+check "fails" test "$rc" -ne 0
+check "the build was tried" output_has '^fake cmake: this build fails'
+check "summary: cross i386 failed" output_has '^cross i386: FAILED'
 [ "$rc" -ne 0 ] || cat "$work/out"
 
 [ "$failures" -eq 0 ] && echo "all passed" || echo "$failures failed"
