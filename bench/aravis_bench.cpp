@@ -85,18 +85,23 @@ int sdkRun(double seconds, const Scenario& scenario, std::string& id, float& rat
     OrvantaGetFrameRateMinMax(h, &lo, &rate);
     OrvantaSetFrameRate(h, rate);
 
+    // Measured from the first second on, as the reference is: stream start-up (buffer
+    // allocation, the first frames) is left out of both.
+    OrvantaStartAcquisition(h, onFrame);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
+    const uint64_t framesBefore = g_frames;
     const auto start = std::chrono::steady_clock::now();
-    OrvantaStartAcquisition(h, onFrame);
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    getrusage(RUSAGE_SELF, &after);
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    out.frames = g_frames - framesBefore;
     OStreamStatistics st{};
     OrvantaGetStreamStatistics(h, &st); // on failure the figures stay 0
     OrvantaStopAcquisition(h);
-    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    getrusage(RUSAGE_SELF, &after);
+    g_frames = 0;
     out.cpu = cpuSeconds(after) - cpuSeconds(before);
-    out.frames = g_frames.exchange(0);
     out.missingPackets = st.packetsMissing;
     out.incomplete = st.framesIncomplete;
     OrvantaCloseCamera(h);
