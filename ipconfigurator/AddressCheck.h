@@ -28,7 +28,7 @@ struct IpSettings
     bool operator!=(const IpSettings& o) const { return !(*this == o); }
 };
 
-// One interface of this PC, addresses in host order.
+// An interface of this PC with one of its addresses, in host order.
 struct HostInterface
 {
     std::string name;
@@ -49,7 +49,8 @@ struct KnownCamera
     std::string Describe() const;
 };
 
-// What the host knows of its network: its interfaces and the cameras of the last discovery.
+// What the host knows of its network: every IPv4 address of its interfaces (an interface with
+// several addresses comes once for each) and the cameras of the last discovery.
 struct HostView
 {
     std::vector<HostInterface> interfaces;

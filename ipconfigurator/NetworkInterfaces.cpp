@@ -41,15 +41,32 @@ int QueryMtu(int fd, const std::string& name)
 
 // An address with a label ("eth0:1") belongs to the interface before the colon, which no
 // interface name contains.
+std::string InterfaceName(const char* label)
+{
+    return std::string(label, std::strcspn(label, ":"));
+}
+
 NetInterface& EntryFor(std::vector<NetInterface>& list, const char* label)
 {
-    const std::string name(label, std::strcspn(label, ":"));
+    const std::string name = InterfaceName(label);
     for (NetInterface& entry : list)
         if (entry.name == name)
             return entry;
     list.emplace_back();
     list.back().name = name;
     return list.back();
+}
+
+// The IPv4 address and netmask (host order) of an address entry; false for any other entry.
+bool Ipv4Of(const ifaddrs& entry, uint32_t* ip, uint32_t* mask)
+{
+    if (!entry.ifa_addr || entry.ifa_addr->sa_family != AF_INET)
+        return false;
+    *ip = ntohl(reinterpret_cast<const sockaddr_in*>(entry.ifa_addr)->sin_addr.s_addr);
+    *mask = entry.ifa_netmask
+                ? ntohl(reinterpret_cast<const sockaddr_in*>(entry.ifa_netmask)->sin_addr.s_addr)
+                : 0;
+    return true;
 }
 
 } // namespace
@@ -80,22 +97,15 @@ std::vector<NetInterface> ListInterfaces(const std::vector<std::string>& virtual
         NetInterface& entry = EntryFor(list, it->ifa_name);
         entry.up = (it->ifa_flags & IFF_UP) != 0;
         entry.running = (it->ifa_flags & IFF_RUNNING) != 0;
-        if (!it->ifa_addr)
-            continue;
-        if (it->ifa_addr->sa_family == AF_PACKET) {
+        uint32_t ip = 0;
+        uint32_t mask = 0;
+        if (it->ifa_addr && it->ifa_addr->sa_family == AF_PACKET) {
             entry.hardwareAddress =
                 HardwareText(*reinterpret_cast<const sockaddr_ll*>(it->ifa_addr));
-        } else if (it->ifa_addr->sa_family == AF_INET && !entry.hasIpv4) {
-            const uint32_t ip =
-                ntohl(reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr);
-            if (ip == 0 || ip == kLoopbackAddress)
-                continue;
+        } else if (!entry.hasIpv4 && Ipv4Of(*it, &ip, &mask) && ip != 0 && ip != kLoopbackAddress) {
             entry.hasIpv4 = true;
             entry.ip = ip;
-            entry.mask =
-                it->ifa_netmask
-                    ? ntohl(reinterpret_cast<const sockaddr_in*>(it->ifa_netmask)->sin_addr.s_addr)
-                    : 0;
+            entry.mask = mask;
         }
     }
     ::freeifaddrs(all);
@@ -117,6 +127,22 @@ std::vector<NetInterface> CameraInterfaces(const std::vector<NetInterface>& all)
     std::copy_if(all.begin(), all.end(), std::back_inserter(usable),
                  [](const NetInterface& i) { return !i.isVirtual && i.hasIpv4; });
     return usable;
+}
+
+std::vector<HostInterface> HostAddresses()
+{
+    std::vector<HostInterface> addresses;
+    ifaddrs* all = nullptr;
+    if (::getifaddrs(&all) != 0)
+        return addresses;
+    for (const ifaddrs* it = all; it; it = it->ifa_next) {
+        uint32_t ip = 0;
+        uint32_t mask = 0;
+        if (Ipv4Of(*it, &ip, &mask) && ip != 0 && (ip >> 24) != 127)
+            addresses.push_back({InterfaceName(it->ifa_name), ip, mask});
+    }
+    ::freeifaddrs(all);
+    return addresses;
 }
 
 } // namespace gvcp

@@ -1,7 +1,10 @@
 // The network interfaces of this PC as the camera tools see them: name, hardware address, first
-// usable IPv4 address, MTU, state, and whether the interface is a software one. No Qt, so that
-// the window and the command-line tool list interfaces by one rule.
+// usable IPv4 address, MTU, state, and whether the interface is a software one; and every IPv4
+// address the PC holds. No Qt, so that the window and the command-line tool list interfaces by
+// one rule.
 #pragma once
+
+#include "AddressCheck.h"
 
 #include <cstdint>
 #include <string>
@@ -32,5 +35,12 @@ std::vector<NetInterface> ListInterfaces(const std::vector<std::string>& virtual
 
 // The interfaces cameras are searched on: not virtual, with an IPv4 address, in list order.
 std::vector<NetInterface> CameraInterfaces(const std::vector<NetInterface>& all);
+
+// Every IPv4 address of every interface of this thread's network namespace, software ones
+// (bridges, tunnels, VPNs) and interfaces that are down included, with its netmask: the
+// addresses a camera must not be given. An interface with several addresses is listed once for
+// each, named without an alias label ("eth0:1" is eth0). Loopback addresses (127.0.0.0/8) and
+// 0.0.0.0 are left out: no camera address is one of them.
+std::vector<HostInterface> HostAddresses();
 
 } // namespace gvcp

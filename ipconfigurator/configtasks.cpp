@@ -1,10 +1,10 @@
 #include "configtasks.h"
 
 #include "DeviceDiscovery.h"
+#include "NetworkInterfaces.h"
 
 #include <algorithm>
 #include <chrono>
-#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -71,8 +71,8 @@ gvcp::HostInterface hostInterfaceOf(const _IF_INFO& entry)
 gvcp::HostView hostViewOf(const std::vector<_IF_INFO>& interfaces)
 {
     gvcp::HostView view;
+    view.interfaces = gvcp::HostAddresses();
     for (const _IF_INFO& entry : interfaces) {
-        view.interfaces.push_back(hostInterfaceOf(entry));
         for (const CamInfo* cam : entry.cameras) {
             view.cameras.push_back(gvcp::KnownCamera::From(*cam));
         }
@@ -97,7 +97,7 @@ bool sortingIPAddr(CamInfo* a, CamInfo* b)
 std::vector<_IF_INFO> Discovery(const ProgressFn& progress)
 {
     std::vector<_IF_INFO> interfaces;
-    findinterface(AF_INET, &interfaces);
+    findinterface(0, &interfaces); // the address family is not used
     for (size_t i = 0; i < interfaces.size(); ++i) {
         _IF_INFO& entry = interfaces[i];
         {
@@ -134,8 +134,8 @@ void persistAndTake(CDeviceControl& control, const CamInfo& cam, const gvcp::Cam
 
 } // namespace
 
-TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamForm& form,
-                        const gvcp::HostView& host, bool alwaysPersist, const ProgressFn& progress)
+TaskResult SetCamInfo(CDeviceControl& control, const CamInfo& cam, const CamForm& form,
+                      const gvcp::HostView& host, bool alwaysPersist, const ProgressFn& progress)
 {
     TaskResult out;
     out.camera = cam;
@@ -187,8 +187,8 @@ TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamFo
     return out;
 }
 
-TaskResult forceAddress(CDeviceControl& control, const CamInfo& cam,
-                        const gvcp::IpSettings& address, const gvcp::HostView& host)
+TaskResult setStatic(CDeviceControl& control, const CamInfo& cam, const gvcp::IpSettings& address,
+                     const gvcp::HostView& host)
 {
     TaskResult out;
     out.camera = cam;

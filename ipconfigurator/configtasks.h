@@ -35,7 +35,8 @@ QString camInfoConfirmation(const CamInfo& cam, const gvcp::CameraChange& change
 QString staticIpConfirmation(const CamInfo& cam, const gvcp::IpSettings& address);
 
 gvcp::HostInterface hostInterfaceOf(const _IF_INFO& entry);
-// The interfaces of the list and every camera found through them.
+// Every IPv4 address of this PC's interfaces, not only those of the list (gvcp::HostAddresses),
+// and every camera found through the list's interfaces.
 gvcp::HostView hostViewOf(const std::vector<_IF_INFO>& interfaces);
 
 // Cameras compare by their current address, last octet first.
@@ -55,9 +56,9 @@ struct TaskResult
 
 // "Set Camera Info": probes a new address first, then the name, persistent address and IP
 // configuration as planned; progress 10 ... 90.
-TaskResult applyCamInfo(CDeviceControl& control, const CamInfo& cam, const CamForm& form,
-                        const gvcp::HostView& host, bool alwaysPersist, const ProgressFn& progress);
+TaskResult SetCamInfo(CDeviceControl& control, const CamInfo& cam, const CamForm& form,
+                      const gvcp::HostView& host, bool alwaysPersist, const ProgressFn& progress);
 // "Set Static IP": probes the address, forces it onto the camera and waits 3 s for the camera
 // to take it.
-TaskResult forceAddress(CDeviceControl& control, const CamInfo& cam,
-                        const gvcp::IpSettings& address, const gvcp::HostView& host);
+TaskResult setStatic(CDeviceControl& control, const CamInfo& cam, const gvcp::IpSettings& address,
+                     const gvcp::HostView& host);

@@ -504,7 +504,7 @@ void Widget::on_btnSetInfo_clicked()
     const ProgressFn progress = progressReporter();
     startTask(QString::fromLatin1(kSettingInfoLabel), m_camInfoWatcher,
               [control, cam, form, host, progress] {
-                  return applyCamInfo(*control, cam, form, host, false, progress);
+                  return SetCamInfo(*control, cam, form, host, false, progress);
               });
 }
 
@@ -522,7 +522,7 @@ void Widget::on_btnSetStaic_clicked()
     const CamInfo cam = m_selCam;
     const gvcp::HostView host = hostViewOf(m_ifList);
     startTask(QStringLiteral("Setting Static ip address......."), m_forceWatcher,
-              [control, cam, address, host] { return forceAddress(*control, cam, address, host); });
+              [control, cam, address, host] { return setStatic(*control, cam, address, host); });
 }
 
 // The camera panel keeps its contents until the refreshed tree selects the camera again.
@@ -567,7 +567,7 @@ void Widget::SetStaticFinished()
     const gvcp::HostView host = hostViewOf(m_ifList);
     const ProgressFn progress = progressReporter();
     continueTask(QString::fromLatin1(kSettingInfoLabel), [control, cam, form, host, progress] {
-        TaskResult done = applyCamInfo(*control, cam, form, host, true, progress);
+        TaskResult done = SetCamInfo(*control, cam, form, host, true, progress);
         progress(70);
         done.interfaces = Discovery(progress);
         progress(80);

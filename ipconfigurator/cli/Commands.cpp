@@ -54,11 +54,11 @@ struct Network
         return {i.name, i.ip, i.mask};
     }
 
+    // Every address of the PC, not only those of the interfaces searched, and the cameras found.
     gvcp::HostView Host() const
     {
         gvcp::HostView host;
-        for (const gvcp::NetInterface& i : interfaces)
-            host.interfaces.push_back({i.name, i.ip, i.mask});
+        host.interfaces = gvcp::HostAddresses();
         for (const FoundCamera& cam : cameras)
             host.cameras.push_back(gvcp::KnownCamera::From(cam.info));
         return host;

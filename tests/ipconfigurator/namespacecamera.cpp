@@ -196,7 +196,9 @@ std::vector<emulator::Outgoing> NamespaceCamera::Handle(const uint8_t* data, siz
     uint16_t status = 0;
     const bool registerAccess =
         received.command == gvcp::READREG_CMD || received.command == gvcp::WRITEREG_CMD;
-    if (registerAccess && Refused(received.command, received.address, &status)) {
+    if (received.command == gvcp::WRITEREG_CMD && m_ignoredWrites.count(received.address)) {
+        // Lost on the way: no answer.
+    } else if (registerAccess && Refused(received.command, received.address, &status)) {
         answers.push_back({Refusal(received.command, gvcp::ReadBe16(data + 6), status), from, 0});
     } else {
         answers = m_camera.Handle(data, size, from, emulator::Clock::now());
@@ -260,6 +262,12 @@ void NamespaceCamera::RefuseWrite(uint32_t address, uint16_t status)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_refusedWrites[address] = status;
+}
+
+void NamespaceCamera::IgnoreWrite(uint32_t address)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_ignoredWrites.insert(address);
 }
 
 void NamespaceCamera::GrantPrivilegeToOther()

@@ -1,7 +1,7 @@
 // An emulated GigE Vision camera served by a thread of the test program that has entered a
 // camera namespace of the test network: it answers like the emulator program, and the test can
-// also see every command it received, read its registers, refuse chosen register accesses and
-// let another controller take its control privilege.
+// also see every command it received, read its registers, refuse chosen register accesses, leave
+// chosen writes unanswered and let another controller take its control privilege.
 #pragma once
 
 #include "EmulatedCamera.h"
@@ -11,6 +11,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,6 +48,8 @@ public:
     // Answers every READREG (WRITEREG) of `address` with `status` from now on.
     void RefuseRead(uint32_t address, uint16_t status);
     void RefuseWrite(uint32_t address, uint16_t status);
+    // Neither carries out nor acknowledges any WRITEREG of `address` from now on.
+    void IgnoreWrite(uint32_t address);
     // A controller at another address takes exclusive control privilege and keeps it.
     void GrantPrivilegeToOther();
 
@@ -62,6 +65,7 @@ private:
     std::vector<ReceivedCommand> m_commands;
     std::map<uint32_t, uint16_t> m_refusedReads;
     std::map<uint32_t, uint16_t> m_refusedWrites;
+    std::set<uint32_t> m_ignoredWrites;
     std::string m_error;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_running{false};

@@ -9,7 +9,7 @@
 # addresses:
 #
 #   iface I CIDR [MTU]       host interface gv<I> gets CIDR (instead of its default) and MTU
-#   addr I CIDR              one more address (IPv4 or IPv6) on gv<I>
+#   addr I CIDR [LABEL]      one more address (IPv4 or IPv6) on gv<I>, an IPv4 one with LABEL
 #   virtual I                gv<I> is listed under /sys/devices/virtual/net
 #   holds I K CIDR           camera namespace K behind gv<I> holds CIDR on its interface: a
 #                            host that answers ARP but is no camera
@@ -42,12 +42,12 @@ iface() { # I CIDR [MTU]
     ip link set "gv$1" mtu "${3:-1500}"
 }
 
-addr() { # I CIDR
+addr() { # I CIDR [LABEL]
     if [[ $2 == *:* ]]; then
         sysctl -qw "net.ipv6.conf.gv$1.disable_ipv6=0"
         ip -6 addr add "$2" dev "gv$1" nodad
     else
-        ip addr add "$2" brd + dev "gv$1"
+        ip addr add "$2" brd + dev "gv$1" ${3:+label "$3"}
     fi
 }
 

@@ -218,8 +218,10 @@ private slots:
     }
 
     // net/address-checks.sh. Each refused address is named in an error box and nothing
-    // reaches the camera; the last ones are found only by the probe. (The same checks of
-    // every interface of the PC are tested without a network.)
+    // reaches the camera; the last ones are found only by the probe. (The checks against the
+    // PC's own addresses are tested without a network in tst_gvcp_address; tst_findinterface
+    // shows that the window knows every address of the PC, secondary ones and those of
+    // software interfaces too.)
     void refusedAddressesWriteNothing()
     {
         NamespaceCamera other(CameraNamespaces(0).at(1),

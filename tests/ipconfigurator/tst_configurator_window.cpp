@@ -45,6 +45,13 @@ QList<uint16_t> discoveryPorts(const NamespaceCamera& cam)
     return ports;
 }
 
+// Persistent address, mask, gateway and the IP configuration register.
+QList<uint32_t> persistentSettings(const NamespaceCamera& cam)
+{
+    return {cam.Register(gvcp::REG_PERSISTENT_IP), cam.Register(gvcp::REG_PERSISTENT_MASK),
+            cam.Register(gvcp::REG_PERSISTENT_GATEWAY), cam.Register(gvcp::REG_IP_CONFIGURATION)};
+}
+
 } // namespace
 
 class ConfiguratorWindowTest : public QObject
@@ -292,11 +299,14 @@ private slots:
         QCOMPARE(ui.cameraTexts(0), QStringList{"192.168.1.60-CAM-OUT S8"});
     }
 
-    // An incomplete or unusable address is not forced onto a camera.
+    // An incomplete or unusable address is not forced onto a camera, nor one the probe finds
+    // taken, nor one outside gv0's subnet when the user answers No: the camera keeps its
+    // address and registers.
     void unusableAddressesAreNotForced()
     {
         auto cam = start(0, 0, camera("169.254.3.4", "255.255.0.0", "CAM-X", "SX", 7));
         QVERIFY(cam->IsRunning());
+        const QList<uint32_t> registers = persistentSettings(*cam);
         WindowDriver ui;
         QVERIFY(ui.waitIdle());
         ui.clickRow(ui.cameraRow(0, "169.254.3.4"), 0);
@@ -309,22 +319,41 @@ private slots:
         QCOMPARE(ui.boxes(),
                  QStringList{"Error: Please enter the whole IP address, subnet mask and gateway"});
 
-        // The PC's own address, and the broadcast address of its /24 under a /8 mask.
         ui.setAddress("frMMask", "0.0.0.0");
-        const std::pair<const char*, const char*> refused[] = {{"192.168.1.5", "255.255.255.0"},
-                                                               {"192.168.1.255", "255.0.0.0"}};
-        for (const auto& [ip, mask] : refused) {
+        // The boxes one attempt brings up.
+        auto force = [&ui](const char* ip, const char* mask) {
             ui.setAddress("frMIP", ip);
             ui.setAddress("frMSUB", mask);
+            ui.clearBoxes();
             ui.clickButton("btnSetStaic");
-            QVERIFY(ui.waitIdle());
-        }
-        QCOMPARE(ui.boxes().mid(1),
-                 (QStringList{"Error: 192.168.1.5 is the address of this PC's interface gv0.",
-                              "Error: 192.168.1.255 is not a camera address: it is the broadcast "
-                              "address of subnet 192.168.1.0/24 of this PC's interface gv0."}));
+            return ui.waitIdle() ? ui.boxes() : QStringList{"still busy"};
+        };
+        // The PC's own address, and the broadcast address of its /24 under a /8 mask.
+        QCOMPARE(force("192.168.1.5", "255.255.255.0"),
+                 QStringList{"Error: 192.168.1.5 is the address of this PC's interface gv0."});
+        QCOMPARE(force("192.168.1.255", "255.0.0.0"),
+                 QStringList{"Error: 192.168.1.255 is not a camera address: it is the broadcast "
+                             "address of subnet 192.168.1.0/24 of this PC's interface gv0."});
+        // Held by a host that is no camera: the probe finds it after the confirmation.
+        const QStringList taken = force("192.168.1.77", "255.255.255.0");
+        QCOMPARE(taken.size(), 2);
+        QCOMPARE(taken[0], QString("Confirm: Do you want to change IP Setting???"));
+        QVERIFY2(taken[1].startsWith("Error: 192.168.1.77 is already in use: a device with MAC ") &&
+                     taken[1].endsWith(" answered there."),
+                 qPrintable(taken[1]));
+        QVERIFY(ui.boxTexts().last().endsWith("\nNothing was written to the camera."));
+        // Outside gv0's subnet: Yes to the first question, No to the confirmation.
+        ui.answerNextQuestion(QMessageBox::Yes);
+        ui.answerNextQuestion(QMessageBox::No);
+        QCOMPARE(force("192.168.7.20", "255.255.255.0"),
+                 (QStringList{"Confirm: 192.168.7.20 is outside the subnet of interface gv0 "
+                              "(192.168.1.0/24): the camera will not be reachable from this "
+                              "interface.",
+                              "Confirm: Do you want to change IP Setting???"}));
+
         QVERIFY(cam->Commands().empty());
         QCOMPARE(cam->Ip(), HostIp("169.254.3.4"));
+        QCOMPARE(persistentSettings(*cam), registers);
     }
 };
 

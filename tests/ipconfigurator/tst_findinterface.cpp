@@ -2,6 +2,7 @@
 // each test function expects the network its ctest entry builds.
 #include "DeviceDiscovery.h"
 #include "TestnetGuard.h"
+#include "configtasks.h"
 #include "findinterface.h"
 
 #include <QNetworkInterface>
@@ -66,7 +67,9 @@ private slots:
         QVERIFY(gv0.cameras.empty());
     }
 
-    // gv0, an IPv6-only gv1 and gv2 with two IPv4 addresses.
+    // gv0, an IPv6-only gv1, gv2 with two IPv4 addresses and the software interface gv3.
+    // Cameras are searched through the first address of gv0 and gv2; the window's checks of a
+    // new camera address know every address of the PC.
     void mixedAddresses()
     {
         findinterface(AF_INET, &interfaces);
@@ -75,6 +78,24 @@ private slots:
         QCOMPARE(ipText(entryNamed("gv2")->ifIp), QString("10.0.0.1"));
         QCOMPARE(ipText(entryNamed("gv2")->ifMask), QString("255.255.255.0"));
         QCOMPARE(interfaces.size(), size_t(2));
+
+        const gvcp::HostView host = hostViewOf(interfaces);
+        auto refusal = [&host](const char* ip, const char* mask) {
+            const gvcp::IpSettings address{ntohl(inet_addr(ip)), ntohl(inet_addr(mask)), 0};
+            return QString::fromStdString(
+                gvcp::CheckAddressConflicts(address, host, gvcp::KnownCamera{}).reason);
+        };
+        QCOMPARE(refusal("10.0.1.1", "255.255.255.0"),
+                 QString("10.0.1.1 is the address of this PC's interface gv2."));
+        QCOMPARE(refusal("10.0.1.255", "255.0.0.0"),
+                 QString("10.0.1.255 is not a camera address: it is the broadcast address of "
+                         "subnet 10.0.1.0/24 of this PC's interface gv2."));
+        QCOMPARE(refusal("172.17.0.1", "255.255.0.0"),
+                 QString("172.17.0.1 is the address of this PC's interface gv3."));
+        QCOMPARE(refusal("172.17.0.0", "255.0.0.0"),
+                 QString("172.17.0.0 is not a camera address: it is the network address of "
+                         "subnet 172.17.0.0/16 of this PC's interface gv3."));
+        QCOMPARE(refusal("10.0.1.2", "255.255.255.0"), QString());
     }
 
     // gv0 and gv1: indexes follow the platform's order; a second run rebuilds the list

@@ -104,9 +104,14 @@ TEST(AddressCheck, RefusesWhatThePCOrAnotherCameraHolds)
     EXPECT_EQ(own.problem, AddressProblem::HostAddress);
     EXPECT_EQ(own.reason, "192.168.1.5 is the address of this PC's interface gv0.");
     EXPECT_EQ(check(Settings("10.1.0.5", "255.255.0.0")).problem, AddressProblem::HostAddress);
-    // The PC's /24 broadcast address, though the camera's own /8 would allow it.
+    // The broadcast address of gv0's /24 and the network address of gv1's /16, though the
+    // camera's own /8 would allow them.
     EXPECT_EQ(check(Settings("192.168.1.255", "255.0.0.0")).problem,
               AddressProblem::BroadcastAddress);
+    const AddressVerdict network = check(Settings("10.1.0.0", "255.0.0.0"));
+    EXPECT_EQ(network.problem, AddressProblem::NetworkAddress);
+    EXPECT_EQ(network.reason, "10.1.0.0 is not a camera address: it is the network address of "
+                              "subnet 10.1.0.0/16 of this PC's interface gv1.");
 
     const AddressVerdict taken = check(Settings("192.168.1.30", "255.255.255.0"));
     EXPECT_EQ(taken.problem, AddressProblem::CameraAddress);

@@ -1,7 +1,8 @@
 // orvanta-ipconfig run as a user runs it, among emulated cameras of the test network: its output,
 // its exit codes and the registers the cameras hold afterwards. Cameras (net/cli-cameras.sh):
-// behind gv0 (192.168.1.5/24) A at 192.168.1.20 and B at 10.0.0.20, outside the subnet, and a
-// host at 192.168.1.77; behind gv1 (172.16.5.5/16) C, and D, which refuses register reads.
+// behind gv0 (192.168.1.5/24, also 192.168.1.6) A at 192.168.1.20 and B at 10.0.0.20, outside
+// the subnet, and a host at 192.168.1.77; behind gv1 (172.16.5.5/16) C, and D, which refuses
+// register reads.
 // The network check runs in net/cli-check.sh.
 #include "GvcpMessages.h"
 #include "GvcpNetworkTest.h"
@@ -244,6 +245,7 @@ TEST_F(IpConfigCli, RefusedAddressesWriteNothing)
          "broadcast address of subnet 192.168.1.0/24 of this PC's interface gv0"},
         {{"192.168.1.40", "255.255.255.0", "10.0.0.1"}, "Gateway 10.0.0.1 is outside"},
         {{"192.168.1.5", "255.255.255.0", "0.0.0.0"}, "address of this PC's interface gv0"},
+        {{"192.168.1.6", "255.255.255.0", "0.0.0.0"}, "address of this PC's interface gv0"},
         {{"192.168.1.77", "255.255.255.0", "0.0.0.0"},
          "192.168.1.77 is already in use: a device with MAC"},
         {{"10.1.1.1", "255.255.255.0", "0.0.0.0"},
@@ -341,6 +343,28 @@ TEST_F(IpConfigCli, ForceIpMovesAnUnreachableCameraAndKeepsTheAddress)
                                         W(gvcp::REG_PERSISTENT_MASK, "255.255.255.0"),
                                         W(gvcp::REG_PERSISTENT_IP, "192.168.1.60"),
                                         W(gvcp::REG_IP_CONFIGURATION, "0.0.0.5")}));
+}
+
+// set-name fills the four user-name registers (16 bytes, no terminator when the name takes
+// them all) and gives the control privilege back; a camera that was found but does not
+// acknowledge the write gives exit code 4.
+TEST_F(IpConfigCli, SetNameWritesTheUserNameRegisters)
+{
+    ToolRun run =
+        RunTool({"set-name", "02:00:00:00:00:01", "Line7-0123456789", "--yes", kShortSearch});
+    EXPECT_EQ(run.code, 0) << run.err;
+    std::vector<uint32_t> name;
+    for (uint32_t reg = gvcp::REG_USER_NAME; reg < gvcp::REG_USER_NAME + 16; reg += 4)
+        name.push_back(A->Register(reg));
+    EXPECT_EQ(name, (std::vector<uint32_t>{0x4C696E65, 0x372D3031, 0x32333435, 0x36373839}));
+    EXPECT_EQ(A->Register(gvcp::REG_CCP), 0u);
+
+    C->IgnoreWrite(gvcp::REG_USER_NAME);
+    run = RunTool({"set-name", "--serial", "C3", "Line8", "--yes", kShortSearch});
+    EXPECT_EQ(run.code, 4) << run.err;
+    EXPECT_NE(run.err.find("writing the user name: the camera did not acknowledge."),
+              std::string::npos)
+        << run.err;
 }
 
 TEST_F(IpConfigCli, ExitCodesOfAnUnknownCameraAndAMissingYes)
