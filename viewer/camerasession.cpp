@@ -118,6 +118,7 @@ void CameraSession::close()
     stop();
     check(OrvantaCloseCamera(m_handle), QStringLiteral("close camera %1").arg(m_cameraId));
     m_handle = nullptr;
+    m_shownPicture = QImage();
     // The camera ID stays readable while the closed signal is handled.
     emit closed(QString());
     m_cameraId.clear();
@@ -135,6 +136,7 @@ void CameraSession::closeVanished()
     endAcquisition();
     const OrvantaHandle dead = m_handle;
     m_handle = nullptr;
+    m_shownPicture = QImage();
     joinFinishedClosers();
     auto done = std::make_shared<std::atomic<bool>>(false);
     m_closers.push_back({std::thread([dead, done] {
@@ -217,6 +219,7 @@ bool CameraSession::start()
     m_frames.clear();
     m_lastFrameMicros = monotonicMicros();
     m_rateShown = false;
+    m_shownPicture = QImage(); // the window shows a fresh scene for every stream
     if (!startAcquisition(&CameraSession::onStreamFrame, QStringLiteral("start stream"))) {
         return false;
     }
@@ -312,6 +315,18 @@ void CameraSession::readProbe(const OImageFrame& frame)
 {
     const int64_t probe = m_probe;
     m_probedRaw = probe < 0 ? -1 : rawSampleAt(frame, int(probe >> 32), int(probe & 0xffffffff));
+}
+
+// Display or SDK thread: the picture reaches the session's thread ahead of its pixmap, which
+// follows through the window's queued connection. One that comes after the stop is dropped, as
+// the window drops its pixmap.
+void CameraSession::postShownPicture(const QImage& picture)
+{
+    QueuedCall::post(this, [this, picture] {
+        if (isAcquiring()) {
+            m_shownPicture = picture;
+        }
+    });
 }
 
 void CameraSession::setProbe(QPoint imagePoint)
@@ -417,15 +432,22 @@ void CameraSession::displayLoop()
             tap(image, withDeep ? &deep : nullptr);
         }
         ++m_displayed;
-        // A grey picture becomes a 32-bit pixmap of its own, so that the centre cross painted
-        // on it keeps its colour.
-        if (m_markClipped) {
-            emit frameReady(QPixmap::fromImage(withClippingMarked(image)));
+        // The picture on show outlives the copy buffer, which the next frame overwrites. An
+        // unmarked one is the pixmap's own pixels (shared, not copied again); a grey one is 32
+        // bits, so that the centre cross painted on it keeps its colour. A marked pixmap is a
+        // copy of its own, and the picture is kept beside it (grey as 8 bits, a quarter of it).
+        const bool mark = m_markClipped;
+        QImage shown;
+        if (copy.colour) {
+            shown = pictures.fill(image);
+        } else if (mark) {
+            shown = image.copy();
         } else {
-            emit frameReady(copy.colour
-                                ? QPixmap::fromImage(pictures.fill(image), Qt::NoFormatConversion)
-                                : QPixmap::fromImage(image));
+            shown = image.convertToFormat(QImage::Format_RGB32);
         }
+        postShownPicture(shown);
+        emit frameReady(mark ? QPixmap::fromImage(withClippingMarked(shown))
+                             : QPixmap::fromImage(shown, Qt::NoFormatConversion));
         // At most one frame per display period, measured from the last display.
         nextDisplay = std::max(nextDisplay + kDisplayPeriod, std::chrono::steady_clock::now());
         std::this_thread::sleep_until(nextDisplay);
@@ -550,7 +572,10 @@ void CameraSession::onGrabFrame(OImageFrame* frame)
         for (const FrameTap& tap : s->m_taps) {
             tap(image, nullptr);
         }
-        emit s->frameReady(QPixmap::fromImage(image));
+        // The 32-bit copy a pixmap needs anyway, shared by the pixmap and the picture on show.
+        const QImage shown = image.convertToFormat(QImage::Format_RGB32);
+        s->postShownPicture(shown);
+        emit s->frameReady(QPixmap::fromImage(shown, Qt::NoFormatConversion));
     }
     s->countFrame();
     if (!s->m_grabDone.exchange(true)) {

@@ -1,6 +1,7 @@
 #ifndef CAMERASESSION_H
 #define CAMERASESSION_H
 
+#include <QImage>
 #include <QObject>
 #include <QPixmap>
 #include <QPoint>
@@ -127,6 +128,10 @@ public:
     int probedRawValue() const { return m_probedRaw; }
     // True while the frames are shown as colour (the RGB plane), false for grey.
     bool showsColour() const { return m_format.colour; }
+    // The picture of the newest frame on show as the camera delivered it, without the marks of
+    // clipped pixels or what the window paints over it: RGB888 for colour, grey as 8 or 32 bits
+    // (R = G = B). Null before the first frame of a stream and after a close.
+    QImage shownPicture() const { return m_shownPicture; }
     // Returns once closes of vanished cameras and saves still running have ended.
     void waitForIdle();
 
@@ -170,6 +175,7 @@ private:
     void saveFrame(const QImage& image, const CopiedFrame& copy, CopiedFrame::Extra extra,
                    const SaveOptions::Values& options, quint64* skipped);
     void readProbe(const OImageFrame& frame);
+    void postShownPicture(const QImage& picture);
     void countFrame();
     void publishCount();
     void publishRate(double fps, double megabytesPerSecond, unsigned stream);
@@ -195,6 +201,7 @@ private:
     quint64 m_handOverDropsAtReset = 0;
     std::atomic<int64_t> m_probe{-1}; // x << 32 | y, or -1
     std::atomic<int> m_probedRaw{-1};
+    QImage m_shownPicture; // session thread only
 
     RateWindow m_rateWindow; // SDK callback thread only, reset while no callback runs
     std::atomic<quint64> m_frameCount{0};

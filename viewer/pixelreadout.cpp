@@ -70,7 +70,13 @@ bool PixelReadout::pictureAt(QPoint viewportPos, QPoint* imagePoint, QRgb* value
             return false;
         }
         *imagePoint = at;
-        *value = picture->pixmap().copy(QRect(at, QSize(1, 1))).toImage().pixel(0, 0);
+        // A camera frame is read in the picture the session keeps of it, not in the pixmap,
+        // which may have its clipped pixels marked or the centre cross painted on it. Anything
+        // else on show (the logo) is read as painted.
+        const QImage shown = m_session->shownPicture();
+        *value = shown.size() == picture->pixmap().size()
+                     ? shown.pixel(at)
+                     : picture->pixmap().copy(QRect(at, QSize(1, 1))).toImage().pixel(0, 0);
         return true;
     }
     return false;

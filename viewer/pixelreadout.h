@@ -7,10 +7,10 @@
 class CameraSession;
 class QGraphicsView;
 
-// The status bar's pixel inspector: the image coordinates under the cursor, the value shown
-// there (R G B, or the grey value) with the camera's raw sample for formats deeper than 8
-// bits, and the view's zoom in percent. It follows the cursor, zoom, scrolling and new frames
-// (every repaint of the view).
+// The status bar's pixel inspector: the image coordinates under the cursor, the frame's value
+// there (R G B, or the grey value; never a clipping mark) with the camera's raw sample for
+// formats deeper than 8 bits, and the view's zoom in percent. It follows the cursor, zoom,
+// scrolling and new frames (every repaint of the view).
 class PixelReadout : public QLabel
 {
     Q_OBJECT

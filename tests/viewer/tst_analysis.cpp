@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <mutex>
 
 #include "clippingoverlay.h"
 #include "histogramdock.h"
@@ -188,6 +189,71 @@ private slots:
         QCOMPARE(inspector.describe(zoomed + QPoint(4 * 7 + 1, 4 * 3)),
                  QStringLiteral("(7, 3)  7   400 %"));
         QCOMPARE(inspector.describe(QPoint(-1, -1)), QStringLiteral("400 %"));
+    }
+
+    // On a stream the inspector reads the frame as delivered: a clipped pixel has its own value,
+    // not that of its mark, and a grey one its grey value.
+    void pixelInspectorReadsTheFrameNotItsMarks()
+    {
+        const struct
+        {
+            const char* format;
+            bool marked;
+        } cases[] = {{"RGB8", false}, {"RGB8", true}, {"Mono8", true}};
+        for (const auto& c : cases) {
+            simtest::Camera cam("formats"); // 64 x 48
+            CameraSession& s = cam.session();
+            QCOMPARE(OrvantaSetPixelFormatStr(cam.handle(), c.format), int(ORVANTA_OK));
+            QCOMPARE(OrvantaSetGain(cam.handle(), 240, false), int(ORVANTA_OK)); // clips
+            std::mutex mutex;
+            QImage delivered;
+            s.addFrameTap([&](const QImage& picture, const OImageFrame*) {
+                std::lock_guard<std::mutex> lock(mutex);
+                delivered = picture.copy();
+            });
+            s.setMarkClipped(c.marked);
+            // Shown the way the window shows frames: queued to the view.
+            QGraphicsScene scene;
+            QGraphicsPixmapItem* item = scene.addPixmap(QPixmap());
+            connect(
+                &s, &CameraSession::frameReady, &scene,
+                [item](const QPixmap& pixmap) { item->setPixmap(pixmap); }, Qt::QueuedConnection);
+            QGraphicsView view(&scene);
+            view.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            view.resize(200, 200);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            PixelReadout inspector(&view, &s);
+            QVERIFY(s.start());
+            QTRY_VERIFY(!item->pixmap().isNull());
+            OrvantaSimSetDelivering(cam.id(), 0); // the last frame stays on show
+            for (quint64 counted = 0; counted != s.frameCount();) {
+                counted = s.frameCount();
+                QTest::qWait(200); // some display periods: the last frame is shown by then
+            }
+
+            std::lock_guard<std::mutex> lock(mutex);
+            const QImage shown = item->pixmap().toImage();
+            QPoint clipped(-1, -1);
+            for (int y = 0; y < delivered.height() && clipped.x() < 0; ++y)
+                for (int x = 0; x < delivered.width() && clipped.x() < 0; ++x)
+                    if (qMax(qMax(qRed(delivered.pixel(x, y)), qGreen(delivered.pixel(x, y))),
+                             qBlue(delivered.pixel(x, y))) == 255)
+                        clipped = QPoint(x, y);
+            QVERIFY2(clipped.x() >= 0, c.format);
+            if (c.marked)
+                QCOMPARE(shown.pixel(clipped), qRgb(255, 0, 0));
+            for (const QPoint at : {clipped, QPoint(5, 7)}) {
+                const QRgb v = delivered.pixel(at);
+                const QString value =
+                    c.format == QLatin1String("RGB8")
+                        ? QStringLiteral("R %1 G %2 B %3").arg(qRed(v)).arg(qGreen(v)).arg(qBlue(v))
+                        : QString::number(qGray(v));
+                QCOMPARE(inspector.describe(view.mapFromScene(QPointF(0, 0)) + at),
+                         QStringLiteral("(%1, %2)  %3   100 %").arg(at.x()).arg(at.y()).arg(value));
+            }
+            s.stop();
+        }
     }
 };
 
