@@ -24,14 +24,14 @@ using EntryFn = int (*)(OrvantaHandle, int, char*);
 using CurrentFn = int (*)(OrvantaHandle, char*);
 
 // Refills a combo box with the camera's choices and makes the camera's current choice current.
-// Returns whether the count could be read; matched tells whether the current choice was found.
-bool fillFromCamera(QComboBox* box, OrvantaHandle handle, CountFn count, EntryFn entry,
-                    CurrentFn current, bool* matched = nullptr)
+// Returns the status of the count's read; matched tells whether the current choice was found.
+int fillFromCamera(QComboBox* box, OrvantaHandle handle, CountFn count, EntryFn entry,
+                   CurrentFn current, bool* matched = nullptr)
 {
     box->clear();
     int n = 0;
-    const bool countRead = count(handle, &n) == ORVANTA_OK;
-    if (!countRead)
+    const int countStatus = count(handle, &n);
+    if (countStatus != ORVANTA_OK)
         n = 0;
     for (int i = 0; i < qMin(n, kMaxListEntries); ++i) {
         char text[ORVANTA_TEXT_SIZE] = {};
@@ -50,7 +50,15 @@ bool fillFromCamera(QComboBox* box, OrvantaHandle handle, CountFn count, EntryFn
         box->setCurrentIndex(index);
     if (matched)
         *matched = index >= 0;
-    return countRead;
+    return countStatus;
+}
+
+// The status of a list filled by fillFromCamera: one without any entry leaves nothing to
+// choose, as when the camera lacks the feature.
+int listStatus(const QComboBox* box, int countStatus)
+{
+    return countStatus == ORVANTA_OK && box->count() == 0 ? int(ORVANTA_ERR_NOT_SUPPORTED)
+                                                          : countStatus;
 }
 
 QByteArray latin1(const QString& text)
@@ -91,6 +99,12 @@ void markSupported(std::initializer_list<QWidget*> widgets, bool supported)
             widget->setEnabled(true);
         widget->setToolTip(supported ? QString() : QString::fromLatin1(kNotSupported));
     }
+}
+
+// False for a control marked as a feature the camera lacks.
+bool isOffered(const QWidget* widget)
+{
+    return widget->toolTip() != QLatin1String(kNotSupported);
 }
 
 // The caption of a field: the label left of it in its grid, else its object name.
@@ -348,7 +362,8 @@ void CameraCtrl::loadShutter()
     uint32_t lo = 0;
     uint32_t hi = 0;
     // A failed range read keeps the range shown before (as for the integer features).
-    if (OrvantaGetShutterMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK) {
+    const int rangeStatus = OrvantaGetShutterMinMax(m_hCamera, &lo, &hi);
+    if (rangeStatus == ORVANTA_OK) {
         ui->spiShutter->setRange(qlonglong(lo), qlonglong(hi));
         ui->sliShutter->setRange(clampToInt(lo), clampToInt(hi));
         ui->laShutter->setText(QStringLiteral("us (%1 ~ %2)").arg(lo).arg(hi));
@@ -357,8 +372,12 @@ void CameraCtrl::loadShutter()
     uint32_t v = 0;
     bool autoOn = false;
     const int readStatus = OrvantaGetShutter(m_hCamera, &v, &autoOn);
-    markSupported({ui->spiShutter, ui->chkShutter}, readStatus != ORVANTA_ERR_NOT_SUPPORTED);
-    if (readStatus != ORVANTA_OK) {
+    // A camera without the exposure, or with a range such as (0 ~ 0) that leaves nothing to set.
+    const bool supported = rangeStatus != ORVANTA_ERR_NOT_SUPPORTED &&
+                           readStatus != ORVANTA_ERR_NOT_SUPPORTED &&
+                           (rangeStatus != ORVANTA_OK || lo < hi);
+    markSupported({ui->spiShutter, ui->chkShutter}, supported);
+    if (!supported || readStatus != ORVANTA_OK) {
         ui->spiShutter->setEnabled(false);
         ui->sliShutter->setEnabled(false);
         return;
@@ -380,10 +399,10 @@ void CameraCtrl::loadWhiteBalance()
     const bool mono = QString::fromLatin1(format).toLower().contains(QLatin1String("mono"));
     ui->cmbWB->setEnabled(!mono);
 
-    const bool supported =
-        fillFromCamera(ui->cmbWB, m_hCamera, OrvantaGetNumAvailableWhiteBalances,
-                       OrvantaGetAvailableWhiteBalancesIdxToStr, OrvantaGetWhiteBalanceStr) &&
-        ui->cmbWB->count() > 0;
+    const bool supported = fillFromCamera(ui->cmbWB, m_hCamera, OrvantaGetNumAvailableWhiteBalances,
+                                          OrvantaGetAvailableWhiteBalancesIdxToStr,
+                                          OrvantaGetWhiteBalanceStr) == ORVANTA_OK &&
+                           ui->cmbWB->count() > 0;
     markSupported({ui->cmbWB}, supported);
     if (supported) {
         ui->cmbWB->setEnabled(true);
@@ -603,20 +622,27 @@ void CameraCtrl::loadVideoInfo()
         const QSignalBlocker showOnly(ui->spiFrameRate);
         float lo = 0;
         float hi = 0;
-        if (OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi) == ORVANTA_OK) {
+        // A range pinned by a long exposure (lo == hi) is not taken for a missing feature: it
+        // opens again with a shorter exposure.
+        const int rangeStatus = OrvantaGetFrameRateMinMax(m_hCamera, &lo, &hi);
+        if (shownAsRead(rangeStatus, QStringLiteral("the frame rate range"), {ui->spiFrameRate})) {
             ui->spiFrameRate->setRange(lo, hi);
             ui->laFrameRate->setText(QStringLiteral("(%1 ~ %2)")
                                          .arg(ui->spiFrameRate->minimum(), 0, 'f', 1)
                                          .arg(ui->spiFrameRate->maximum(), 0, 'f', 1));
         }
         float fps = 0;
-        if (OrvantaGetFrameRate(m_hCamera, &fps) == ORVANTA_OK && ui->spiFrameRate->value() != fps)
+        if (rangeStatus != ORVANTA_ERR_NOT_SUPPORTED &&
+            shownAsRead(OrvantaGetFrameRate(m_hCamera, &fps), QStringLiteral("the frame rate"),
+                        {ui->spiFrameRate}) &&
+            ui->spiFrameRate->value() != fps)
             ui->spiFrameRate->setValue(fps);
     }
 
     bool matched = false;
-    fillFromCamera(ui->cbPixelFormat, m_hCamera, OrvantaGetNumAvailablePixelFormats,
-                   OrvantaGetAvailablePixelFormatsIdxToStr, OrvantaGetPixelFormatStr, &matched);
+    loadChoices(ui->cbPixelFormat, OrvantaGetNumAvailablePixelFormats,
+                OrvantaGetAvailablePixelFormatsIdxToStr, OrvantaGetPixelFormatStr,
+                QStringLiteral("the pixel formats"), &matched);
     publishPreviewSource();
     if (matched)
         on_cbPixelFormat_activated(ui->cbPixelFormat->currentText());
@@ -700,20 +726,27 @@ void CameraCtrl::loadTriggerValue()
         return;
     // Reads that fail leave the control as it was instead of showing (and writing back) 0.
     bool enabled = false;
-    if (OrvantaGetTriggerEnable(m_hCamera, &enabled) == ORVANTA_OK)
+    if (shownAsRead(OrvantaGetTriggerEnable(m_hCamera, &enabled),
+                    QStringLiteral("the trigger switch"), {ui->chkTriEnabled}))
         ui->chkTriEnabled->setChecked(enabled);
-    fillFromCamera(ui->cmbTriSource, m_hCamera, OrvantaGetNumAvailableTriggerSources,
-                   OrvantaGetAvailableTriggerSourcesIdxToStr, OrvantaGetTriggerSourceStr);
+    loadChoices(ui->cmbTriSource, OrvantaGetNumAvailableTriggerSources,
+                OrvantaGetAvailableTriggerSourcesIdxToStr, OrvantaGetTriggerSourceStr,
+                QStringLiteral("the trigger sources"));
     int v = 0;
-    if (OrvantaGetTriggerParameter(m_hCamera, &v) == ORVANTA_OK)
+    if (shownAsRead(OrvantaGetTriggerParameter(m_hCamera, &v),
+                    QStringLiteral("the trigger parameter"), {ui->spTriPara}))
         ui->spTriPara->setValue(v);
-    fillFromCamera(ui->cmbTriMode, m_hCamera, OrvantaGetNumAvailableTriggerModes,
-                   OrvantaGetAvailableTriggerModesIdxToStr, OrvantaGetTriggerModeStr);
-    fillFromCamera(ui->cmbTriPol, m_hCamera, OrvantaGetNumAvailableTriggerPolaritys,
-                   OrvantaGetAvailableTriggerPolaritysIdxToStr, OrvantaGetTriggerPolarityStr);
-    if (OrvantaGetTriggerDelay(m_hCamera, &v) == ORVANTA_OK)
+    loadChoices(ui->cmbTriMode, OrvantaGetNumAvailableTriggerModes,
+                OrvantaGetAvailableTriggerModesIdxToStr, OrvantaGetTriggerModeStr,
+                QStringLiteral("the trigger modes"));
+    loadChoices(ui->cmbTriPol, OrvantaGetNumAvailableTriggerPolaritys,
+                OrvantaGetAvailableTriggerPolaritysIdxToStr, OrvantaGetTriggerPolarityStr,
+                QStringLiteral("the trigger polarities"));
+    if (shownAsRead(OrvantaGetTriggerDelay(m_hCamera, &v), QStringLiteral("the trigger delay"),
+                    {ui->spTriDelay}))
         ui->spTriDelay->setValue(v);
-    if (OrvantaGetTriggerNoiseFilter(m_hCamera, &v) == ORVANTA_OK)
+    if (shownAsRead(OrvantaGetTriggerNoiseFilter(m_hCamera, &v),
+                    QStringLiteral("the trigger noise filter"), {ui->spTrNoiseFilter}))
         ui->spTrNoiseFilter->setValue(v);
 }
 
@@ -722,17 +755,38 @@ void CameraCtrl::loadStrobeValue()
     if (!m_hCamera)
         return;
     bool enabled = false;
-    if (OrvantaGetStrobeEnable(m_hCamera, &enabled) == ORVANTA_OK)
+    if (shownAsRead(OrvantaGetStrobeEnable(m_hCamera, &enabled),
+                    QStringLiteral("the strobe switch"), {ui->chkStroEnabled}))
         ui->chkStroEnabled->setChecked(enabled);
-    fillFromCamera(ui->cmbStroMode, m_hCamera, OrvantaGetNumAvailableStrobeModes,
-                   OrvantaGetAvailableStrobeModesIdxToStr, OrvantaGetStrobeModeStr);
-    fillFromCamera(ui->cmbStroPol, m_hCamera, OrvantaGetNumAvailableStrobePolaritys,
-                   OrvantaGetAvailableStrobePolaritysIdxToStr, OrvantaGetStrobePolarityStr);
+    loadChoices(ui->cmbStroMode, OrvantaGetNumAvailableStrobeModes,
+                OrvantaGetAvailableStrobeModesIdxToStr, OrvantaGetStrobeModeStr,
+                QStringLiteral("the strobe modes"));
+    loadChoices(ui->cmbStroPol, OrvantaGetNumAvailableStrobePolaritys,
+                OrvantaGetAvailableStrobePolaritysIdxToStr, OrvantaGetStrobePolarityStr,
+                QStringLiteral("the strobe polarities"));
     int v = 0;
-    if (OrvantaGetStrobeDelay(m_hCamera, &v) == ORVANTA_OK)
+    if (shownAsRead(OrvantaGetStrobeDelay(m_hCamera, &v), QStringLiteral("the strobe delay"),
+                    {ui->spStroDelay}))
         ui->spStroDelay->setValue(v);
-    if (OrvantaGetStrobeDuration(m_hCamera, &v) == ORVANTA_OK)
+    if (shownAsRead(OrvantaGetStrobeDuration(m_hCamera, &v), QStringLiteral("the strobe duration"),
+                    {ui->spStroDuration}))
         ui->spStroDuration->setValue(v);
+}
+
+bool CameraCtrl::loadChoices(QComboBox* box, CountFn count, EntryFn entry, CurrentFn current,
+                             const QString& what, bool* matched)
+{
+    return shownAsRead(
+        listStatus(box, fillFromCamera(box, m_hCamera, count, entry, current, matched)), what,
+        {box});
+}
+
+bool CameraCtrl::shownAsRead(int status, const QString& what,
+                             std::initializer_list<QWidget*> widgets)
+{
+    markSupported(widgets, status != ORVANTA_ERR_NOT_SUPPORTED);
+    return status != ORVANTA_ERR_NOT_SUPPORTED &&
+           check(status, QStringLiteral("read %1").arg(what));
 }
 
 void CameraCtrl::setListFeature(int (*set)(OrvantaHandle, const char*), const QString& text,
@@ -810,11 +864,17 @@ void CameraCtrl::on_spStroDuration_valueChanged(int v)
 
 void CameraCtrl::on_btnApply_clicked()
 {
-    on_chkTriEnabled_clicked(ui->chkTriEnabled->isChecked());
-    on_spTriPara_valueChanged(ui->spTriPara->value());
-    on_cmbTriMode_activated(ui->cmbTriMode->currentText());
-    on_cmbTriSource_activated(ui->cmbTriSource->currentText());
-    on_cmbTriPol_activated(ui->cmbTriPol->currentText());
+    // Features the camera lacks are left out: it could only refuse them.
+    if (isOffered(ui->chkTriEnabled))
+        on_chkTriEnabled_clicked(ui->chkTriEnabled->isChecked());
+    if (isOffered(ui->spTriPara))
+        on_spTriPara_valueChanged(ui->spTriPara->value());
+    if (isOffered(ui->cmbTriMode))
+        on_cmbTriMode_activated(ui->cmbTriMode->currentText());
+    if (isOffered(ui->cmbTriSource))
+        on_cmbTriSource_activated(ui->cmbTriSource->currentText());
+    if (isOffered(ui->cmbTriPol))
+        on_cmbTriPol_activated(ui->cmbTriPol->currentText());
 }
 
 void CameraCtrl::on_btnRunSWTri_clicked()
@@ -832,13 +892,20 @@ void CameraCtrl::loadUserSet()
     auto sets = std::make_unique<NodeEnumInfo>();
     sets->count = ORVANTA_ENUM_CAPACITY;
     sets->index = 0;
-    if (OrvantaGetNodeEnum(m_hCamera, "UserSetSelector", sets.get()) == ORVANTA_OK) {
-        ui->cmbUserSet->clear();
-        const uint32_t n = qMin<uint32_t>(sets->count, ORVANTA_ENUM_CAPACITY);
-        for (uint32_t i = 0; i < n; ++i) {
-            sets->entries[i][ORVANTA_NODE_TEXT_SIZE - 1] = '\0';
-            ui->cmbUserSet->addItem(QString::fromLatin1(sets->entries[i]));
-        }
+    int status = OrvantaGetNodeEnum(m_hCamera, "UserSetSelector", sets.get());
+    // The selector is a node of the camera's tree: a camera without it has no user sets.
+    if (status == ORVANTA_ERR_NO_NODE)
+        status = ORVANTA_ERR_NOT_SUPPORTED;
+    if (status == ORVANTA_ERR_NOT_SUPPORTED)
+        ui->cmbUserSet->clear(); // the sets of the camera before
+    if (!shownAsRead(status, QStringLiteral("the user sets"),
+                     {ui->cmbUserSet, ui->btnUserSetSave, ui->btnUserSetLoad, ui->btnUserSetPW}))
+        return;
+    ui->cmbUserSet->clear();
+    const uint32_t n = qMin<uint32_t>(sets->count, ORVANTA_ENUM_CAPACITY);
+    for (uint32_t i = 0; i < n; ++i) {
+        sets->entries[i][ORVANTA_NODE_TEXT_SIZE - 1] = '\0';
+        ui->cmbUserSet->addItem(QString::fromLatin1(sets->entries[i]));
     }
     // String nodes are read into their full 256-byte buffer.
     char powerOn[ORVANTA_NODE_TEXT_SIZE] = {};

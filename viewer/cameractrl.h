@@ -8,12 +8,14 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "sdk/OrvantaAPI.h"
 
 class CameraSession;
 class QAbstractSlider;
+class QComboBox;
 class QLabel;
 class QSlider;
 class QSpinBox;
@@ -188,6 +190,15 @@ private:
 
     // Logs a refused write (or a failed read the control cannot do without).
     bool check(int status, const QString& what);
+    // Marks the controls of a feature from the status of its read: not supported, the camera
+    // lacks it (markSupported); any other failure is logged as "read <what>". True when the
+    // read succeeded and the controls can show its value.
+    bool shownAsRead(int status, const QString& what, std::initializer_list<QWidget*> widgets);
+    // Fills a list with the camera's choices (fillFromCamera) and marks it as shownAsRead does;
+    // a list without any entry counts as a feature the camera lacks.
+    bool loadChoices(QComboBox* box, int (*count)(OrvantaHandle, int*),
+                     int (*entry)(OrvantaHandle, int, char*), int (*current)(OrvantaHandle, char*),
+                     const QString& what, bool* matched = nullptr);
     void setListFeature(int (*set)(OrvantaHandle, const char*), const QString& text,
                         const char* what);
     void setIntFeature(int (*set)(OrvantaHandle, int), int value, const char* what);

@@ -110,6 +110,9 @@ QImage RoiPreviewWorker::grabPicture(const Source& source, Buffers& buffers)
     OImageFrame frame{};
     frame.rgbData = buffers.rgb.data();
     frame.mono8Data = colour ? nullptr : buffers.plane.data();
+    // A failed grab is not reported: it would repeat every cycle while its cause lasts (a
+    // trigger mode without triggers times out, a format the SDK does not decode is refused, a
+    // camera gone is the session's to tell). The preview keeps the picture it has.
     if (OrvantaGrabRGBData(source.handle, &frame, kGrabTimeoutMs) != ORVANTA_OK)
         return QImage();
     const size_t pixels = size_t(frame.width) * frame.height;

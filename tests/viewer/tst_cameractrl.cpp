@@ -28,6 +28,21 @@ using SimCamera = simtest::Camera;
 using simtest::chooseItem;
 using simtest::items;
 
+// The exposure range the dock reads (linked through this wrapper): both ends at this value, or
+// the camera's own while it is negative. The simulated cameras' range is fixed.
+static int64_t g_forcedShutterRange = -1;
+
+extern "C" {
+int __real_OrvantaGetShutterMinMax(OrvantaHandle, uint32_t*, uint32_t*);
+int __wrap_OrvantaGetShutterMinMax(OrvantaHandle h, uint32_t* lo, uint32_t* hi)
+{
+    if (g_forcedShutterRange < 0)
+        return __real_OrvantaGetShutterMinMax(h, lo, hi);
+    *lo = *hi = uint32_t(g_forcedShutterRange);
+    return ORVANTA_OK;
+}
+}
+
 class TestCameraCtrl : public QObject
 {
     Q_OBJECT
@@ -153,6 +168,16 @@ private slots:
             (QStringList{"cmbWB", "sliBGain", "sliGGain", "sliHue", "sliRGain", "sliSaturation",
                          "spiBGain", "spiGGain", "spiHue", "spiRGain", "spiSaturation"}));
 
+        // No user sets in the camera's tree, and an exposure range that leaves nothing to set.
+        SimCamera bare("color");
+        bare.clearNodes();
+        g_forcedShutterRange = 5000;
+        dock.loadConfigurationValue(bare.handle());
+        g_forcedShutterRange = -1;
+        QCOMPARE(unsupported(dock), (QStringList{"btnUserSetLoad", "btnUserSetPW", "btnUserSetSave",
+                                                 "chkShutter", "cmbUserSet", "spiShutter"}));
+        QCOMPARE(w<QComboBox>(dock, "cmbUserSet")->count(), 0);
+
         // The next camera that has them gets them back.
         SimCamera colour("color");
         dock.loadConfigurationValue(colour.handle());
@@ -186,6 +211,18 @@ private slots:
         }
         typeAndCommit(fps, QStringLiteral("0.7"));
         QCOMPARE(notice(dock), QStringLiteral("Frame Rate: below 1.0 is not written"));
+        // A smaller region reads out faster: rates up to 100 fps, typed ones written as typed.
+        QCOMPARE(OrvantaSetSizeInfo(cam.handle(), OSizeInfo{0, 0, 640, 512, 0, 0}),
+                 int(ORVANTA_OK));
+        dock.loadVideoInfo();
+        QVERIFY(fps->maximum() > 60);
+        for (const char* typed : {"45", "60"}) {
+            typeAndCommit(fps, QLatin1String(typed));
+            OrvantaGetFrameRate(cam.handle(), &rate);
+            QCOMPARE(rate, QByteArray(typed).toFloat());
+            QCOMPARE(fps->value(), QByteArray(typed).toDouble());
+        }
+        QCOMPARE(notice(dock), QStringLiteral("Frame Rate: below 1.0 is not written")); // no clamp
 
         auto* gain = w<QSpinBox>(dock, "spiGain");
         typeAndCommit(gain, QStringLiteral("99999"));
@@ -537,6 +574,11 @@ private slots:
         chooseItem(format, other);
         QCOMPARE(colour.text(OrvantaGetPixelFormatStr), other);
         QCOMPARE(items(ext), (QStringList{"BMP", "JPG", "TIF", "RAW", "RGB"}));
+        for (const QString& colourFormat : {QStringLiteral("RGB8"), QStringLiteral("YUV422_8")}) {
+            chooseItem(format, colourFormat); // colour without a mosaic: RGB is offered too
+            QCOMPARE(colour.text(OrvantaGetPixelFormatStr), colourFormat);
+            QCOMPARE(items(ext), (QStringList{"BMP", "JPG", "TIF", "RAW", "RGB"}));
+        }
 
         SimCamera mono("mono");
         dock.loadConfigurationValue(mono.handle());

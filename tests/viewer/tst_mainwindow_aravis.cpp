@@ -9,6 +9,7 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -298,9 +299,20 @@ private slots:
             if (widget->toolTip() == QLatin1String("Not supported by this camera") &&
                 !widget->isEnabled())
                 unsupported << widget->objectName();
-        for (const char* name : {"spiGamma", "sliGamma", "spiBlackLevel", "spiHue", "cmbWB"})
+        // The fake camera has no trigger delay, parameter or filter, no strobe and no user sets.
+        for (const char* name :
+             {"spiGamma", "sliGamma", "spiBlackLevel", "spiHue", "cmbWB", "spTriPara", "spTriDelay",
+              "spTrNoiseFilter", "chkStroEnabled", "cmbStroMode", "cmbStroPol", "spStroDelay",
+              "spStroDuration", "cmbUserSet", "btnUserSetSave", "btnUserSetLoad", "btnUserSetPW"})
             QVERIFY2(unsupported.contains(QLatin1String(name)), qPrintable(unsupported.join(' ')));
-        QVERIFY(dockWidget<QSpinBox>("spiGain")->isEnabled());
+        for (const char* name : {"spiGain", "spiShutter", "spiFrameRate", "cbPixelFormat",
+                                 "chkTriEnabled", "cmbTriMode", "cmbTriSource", "cmbTriPol"})
+            QVERIFY2(dockWidget<QWidget>(name)->isEnabled() &&
+                         !unsupported.contains(QLatin1String(name)),
+                     name);
+        // Apply writes the trigger features the camera has, and nothing is refused.
+        dockWidget<QPushButton>("btnApply")->click();
+        QCOMPARE(dockWidget<QLabel>("laCtrlStatus")->text(), QString());
     }
 
     void unpluggedCameraIsClosedByTheDiscoveryTimer()
