@@ -112,6 +112,17 @@ std::string identity(Device& device, const char* feature)
     return oneLine(text);
 }
 
+// The program that writes the file: the process's short name, where the C library keeps it.
+std::string programName()
+{
+#ifdef __GLIBC__
+    const char* name = program_invocation_short_name;
+#else
+    const char* name = nullptr;
+#endif
+    return name && *name ? oneLine(name) : "unknown";
+}
+
 std::string header(Device& device)
 {
     char date[64] = "unknown";
@@ -123,7 +134,7 @@ std::string header(Device& device)
            "# Model: " +
            identity(device, "DeviceVendorName") + " " + identity(device, "DeviceModelName") +
            "\n# Serial number: " + identity(device, "DeviceSerialNumber") + "\n# Saved: " + date +
-           "\n# Program: OrvantaAPI " ORVANTA_VERSION_TEXT "\n";
+           "\n# Program: " + programName() + ", OrvantaAPI " ORVANTA_VERSION_TEXT "\n";
 }
 
 class FileDescriptor

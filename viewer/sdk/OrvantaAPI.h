@@ -453,10 +453,11 @@ ORVANTA_API int OrvantaSetUserDefault(OrvantaHandle handle);
 
 /* ---- Feature files ----------------------------------------------------------------------- */
 /* A features file holds a camera's settings as text: lines starting with '#' are comments (the
- * saved file begins with the camera's model and serial number, the date and the SDK version),
- * every other line is "FeatureName<TAB>Value". Integers are decimal (0x hex is read too),
- * floats use '.' whatever the locale, booleans are 1 and 0 (true and false are read too),
- * enumerations are given by entry name, strings verbatim up to the end of the line. */
+ * saved file begins with the camera's model and serial number, the date, the program that wrote
+ * it and the SDK version), every other line is "FeatureName<TAB>Value". Integers are decimal
+ * (0x hex is read too), floats use '.' whatever the locale, booleans are 1 and 0 (true and false
+ * are read too), enumerations are given by entry name, strings verbatim up to the end of the
+ * line. */
 
 /* Writes every feature that can be read and written now, in the order of the node tree:
  * commands, read-only features and the transport layer (TransportLayerControl and the Gev...
