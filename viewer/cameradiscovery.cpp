@@ -4,8 +4,9 @@
 
 #include "sdk/OrvantaAPI.h"
 
-CameraDiscovery::CameraDiscovery(QObject* parent) : QObject(parent)
+CameraDiscovery::CameraDiscovery(QObject* parent) : QObject(parent), m_period(this)
 {
+    m_period.setObjectName(QStringLiteral("discoveryTimer"));
     connect(&m_period, &QTimer::timeout, this, &CameraDiscovery::refreshInBackground);
 }
 

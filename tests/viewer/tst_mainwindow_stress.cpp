@@ -17,7 +17,7 @@ private slots:
                                : 200;
         auto w = makeWindow("mono:1,color:1");
         const QString id = sdkCameraId(0);
-        auto* timer = w->findChild<QTimer*>();
+        auto* timer = w->findChild<QTimer*>(QStringLiteral("discoveryTimer"));
         QVERIFY(timer && timer->isActive());
         timer->setInterval(50); // many discoveries during the run
         OSizeInfo roi = {0, 0, 320, 240, 0, 0};
