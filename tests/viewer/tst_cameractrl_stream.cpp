@@ -1,6 +1,7 @@
 // Camera control dock inside the real main window: writes that need the stream stopped stop
-// and restart it exactly once, the software trigger zeroes the frame count, user sets load
-// while streaming.
+// and restart it exactly once, the software trigger zeroes the frame count, switching the
+// trigger off resumes the stream, user sets load while streaming.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -113,6 +114,26 @@ private slots:
         QTest::mouseClick(w<QPushButton>("btnRunSWTri"), Qt::LeftButton);
         QVERIFY(m_window->receivedFrameCount() < before);
         QCOMPARE(stopsAndStarts(), qMakePair(0, 0)); // the stream keeps running
+        m_window->slotStopCamera();
+    }
+
+    // The user's way: tick Enable (the stream then waits for triggers), untick it and press
+    // Apply: frames flow again without Fire Trigger or Stop/Play.
+    void triggerSwitchedOffInTheDockResumesTheStream()
+    {
+        startStream();
+        auto* enable = w<QCheckBox>("chkTriEnabled");
+        enable->click();
+        QVERIFY(enable->isChecked());
+        QTest::mouseClick(w<QPushButton>("btnApply"), Qt::LeftButton);
+        QTest::qWait(300); // frames already on their way
+        const quint64 waiting = m_window->receivedFrameCount();
+        QTest::qWait(500);
+        QCOMPARE(m_window->receivedFrameCount(), waiting); // no trigger, no frame
+        enable->click();
+        QTest::mouseClick(w<QPushButton>("btnApply"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(m_window->receivedFrameCount() > waiting + 2, 5000);
+        QVERIFY(m_window->isAcquiring());
         m_window->slotStopCamera();
     }
 
