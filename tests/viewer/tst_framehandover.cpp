@@ -45,7 +45,8 @@ void onFrame(OImageFrame* frame)
     g_delivery->handOver.push(frame);
 }
 
-class SimCamera : public ::testing::Test
+// The one mono simulated camera of this test, opened without Qt.
+class FrameHandOverStream : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -65,7 +66,7 @@ protected:
     OrvantaHandle handle = nullptr;
 };
 
-TEST_F(SimCamera, DisplayThreadCopiesAreNeverTornAndEveryFrameIsCounted)
+TEST_F(FrameHandOverStream, DisplayThreadCopiesAreNeverTornAndEveryFrameIsCounted)
 {
     // A small ROI at a high rate keeps the ring turning over while the consumer copies.
     ASSERT_EQ(OrvantaSetSizeInfo(handle, OSizeInfo{0, 0, 256, 64, 0, 0}), ORVANTA_OK);
