@@ -23,6 +23,7 @@ trap 'kill "${pids[@]}" $xserver 2>/dev/null || true' EXIT
 export DISPLAY=$display
 sleep 1
 
+declare -A largest_of
 kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
 
 # measure NAME "CLICKS" COMMAND...: starts the viewer, clicks "x,y x,y ..." a second apart,
@@ -52,6 +53,7 @@ measure() {
     [ -n "$shots" ] && import -window root "$shots/$name.png"
     printf '%-16s RSS while streaming: last %7d kB, largest %7d kB, peak (VmHWM) %7d kB\n' \
         "$name" "$now" "$largest" "$(kb "$pid" VmHWM)"
+    largest_of[$name]=$largest
     kill "$pid" "$camera"
     wait "$pid" "$camera" 2>/dev/null || true
 }
@@ -62,3 +64,5 @@ QT_QPA_PLATFORM=xcb ORVANTA_BACKENDS=real ORVANTA_ARAVIS_INTERFACES=GigEVision \
 # arv-viewer: the networked camera's row (the second; the first is Aravis's in-process fake),
 # then its play button (below the list once a camera is chosen).
 measure arv-viewer-0.8 "161,117 77,277" arv-viewer-0.8
+awk -v a="${largest_of[OrvantaViewer]:-0}" -v b="${largest_of[arv-viewer-0.8]:-0}" \
+    'BEGIN { if (b > 0) printf "largest RSS, OrvantaViewer / arv-viewer-0.8: %.2f\n", a / b }'
