@@ -45,13 +45,15 @@ AravisDevice::~AravisDevice()
     close();
 }
 
-template <class F> int AravisDevice::call(F&& f)
+template <class F> int AravisDevice::call(F&& f, Wait wait)
 {
     if (closed_)
         return ORVANTA_ERR_INVALID_HANDLE;
     if (*lost_)
         return ORVANTA_ERR_DEVICE;
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (wait == Wait::AfterGrab)
+        grabEnded_.wait(lock, [this] { return !grabOwnsStream_; });
     if (!camera_)
         return ORVANTA_ERR_INVALID_HANDLE;
     return f();
@@ -86,23 +88,29 @@ int AravisDevice::guardWrite(const Target& t) const
     return stream_ && isStreamGeometryNode(t.name) ? int(ORVANTA_ERR_ACQUIRING) : int(ORVANTA_OK);
 }
 
-template <class F> int AravisDevice::onNode(Scope scope, const std::string& name, F&& f)
+template <class F> int AravisDevice::onNode(Scope scope, const std::string& name, F&& f, Wait wait)
 {
-    return call([&] {
-        Target t;
-        if (int rc = resolve(scope, name, t))
-            return rc;
-        return int(f(t));
-    });
+    return call(
+        [&] {
+            Target t;
+            if (int rc = resolve(scope, name, t))
+                return rc;
+            return int(f(t));
+        },
+        wait);
 }
 
 template <class F> int AravisDevice::onWritableNode(Scope scope, const std::string& name, F&& f)
 {
-    return onNode(scope, name, [&](const Target& t) {
-        if (int rc = guardWrite(t))
-            return rc;
-        return int(f(t));
-    });
+    // The resolved name is only known under the lock: a geometry name asked for waits.
+    return onNode(
+        scope, name,
+        [&](const Target& t) {
+            if (int rc = guardWrite(t))
+                return rc;
+            return int(f(t));
+        },
+        isStreamGeometryNode(name) ? Wait::AfterGrab : Wait::No);
 }
 
 int AravisDevice::list(const std::string& parent, std::vector<std::string>& names)
@@ -205,17 +213,19 @@ int AravisDevice::execute(Scope scope, const std::string& name)
 
 int AravisDevice::restoreFactoryDefault()
 {
-    return call([&] {
-        Target selector, load;
-        if (resolve(Scope::Feature, "UserSetSelector", selector) ||
-            resolve(Scope::Feature, "UserSetLoad", load))
-            return int(ORVANTA_ERR_NOT_SUPPORTED);
-        if (stream_)
-            return int(ORVANTA_ERR_ACQUIRING);
-        if (int rc = arvSetEnum(selector.node, "Default"))
-            return rc;
-        return arvExecute(load.node);
-    });
+    return call(
+        [&] {
+            Target selector, load;
+            if (resolve(Scope::Feature, "UserSetSelector", selector) ||
+                resolve(Scope::Feature, "UserSetLoad", load))
+                return int(ORVANTA_ERR_NOT_SUPPORTED);
+            if (stream_)
+                return int(ORVANTA_ERR_ACQUIRING);
+            if (int rc = arvSetEnum(selector.node, "Default"))
+                return rc;
+            return arvExecute(load.node);
+        },
+        Wait::AfterGrab);
 }
 
 void AravisDevice::buildRegisterMap()
@@ -294,26 +304,28 @@ std::shared_ptr<AravisStream> AravisDevice::stopStream()
 
 int AravisDevice::startAcquisition(OrvantaFrameCallback callback)
 {
-    return call([&] {
-        if (stream_)
-            return int(ORVANTA_ERR_ACQUIRING);
-        if (int rc = checkPixelFormat())
-            return rc;
-        if (ArvGcNode* mode = arv_gc_get_node(genicam_, "AcquisitionMode"))
-            arvSetEnum(mode, "Continuous"); // cameras without it stream continuously anyway
-        std::shared_ptr<AravisStream> s;
-        if (int rc = AravisStream::create(camera_.get(), callback, counters_, s))
-            return rc;
-        s->setBayerConversion(bayer_);
-        GErrorSlot error;
-        arv_camera_start_acquisition(camera_.get(), error.out());
-        if (error)
-            return arvErrorStatus(error.get());
-        stream_ = std::move(s);
-        streamHasCallback_ = callback != nullptr;
-        counters_->streamStarted();
-        return int(ORVANTA_OK);
-    });
+    return call(
+        [&] {
+            if (stream_)
+                return int(ORVANTA_ERR_ACQUIRING);
+            if (int rc = checkPixelFormat())
+                return rc;
+            if (ArvGcNode* mode = arv_gc_get_node(genicam_, "AcquisitionMode"))
+                arvSetEnum(mode, "Continuous"); // cameras without it stream continuously anyway
+            std::shared_ptr<AravisStream> s;
+            if (int rc = AravisStream::create(camera_.get(), callback, counters_, s))
+                return rc;
+            s->setBayerConversion(bayer_);
+            GErrorSlot error;
+            arv_camera_start_acquisition(camera_.get(), error.out());
+            if (error)
+                return arvErrorStatus(error.get());
+            stream_ = std::move(s);
+            streamHasCallback_ = callback != nullptr;
+            counters_->streamStarted();
+            return int(ORVANTA_OK);
+        },
+        Wait::AfterGrab);
 }
 
 int AravisDevice::stopAcquisition()
@@ -372,6 +384,7 @@ int AravisDevice::grab(OImageFrame& frame, int timeoutMs, bool rgb)
                 return arvErrorStatus(error.get());
             }
             own = true;
+            grabOwnsStream_ = true;
         }
         stream = stream_;
         return int(ORVANTA_OK);
@@ -386,6 +399,13 @@ int AravisDevice::grab(OImageFrame& frame, int timeoutMs, bool rgb)
                 stopped = stopStream();
             return int(ORVANTA_OK);
         });
+        // Also when the camera was lost or closed meanwhile (call did nothing): nobody waits
+        // for this grab any longer.
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            grabOwnsStream_ = false;
+        }
+        grabEnded_.notify_all();
         AravisStream::release(std::move(stopped));
         AravisStream::release(std::move(stream));
     }

@@ -1,7 +1,9 @@
 // An open session on an Aravis camera: the C interface's node calls on the camera's own GenICam
 // tree, the feature calls through the standard names, registers, acquisition and grabs.
 // Every call is serialised on one mutex (GenICam evaluation and the control channel are not
-// thread-safe); grabs wait outside it.
+// thread-safe); grabs wait outside it. A grab without a running stream starts one of its own
+// for its frame; a start, a factory reset or a stream-geometry write that comes meanwhile waits
+// for that grab to end (its time-out at most) instead of being refused as acquiring.
 #ifndef ORVANTA_ARAVISDEVICE_H
 #define ORVANTA_ARAVISDEVICE_H
 
@@ -13,6 +15,7 @@
 #include <arv.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -63,12 +66,19 @@ private:
         double floatScale = 1;
     };
 
-    template <class F> int call(F&& f);
+    // Runs f under the session lock; AfterGrab waits first for a grab's own stream to end.
+    enum class Wait
+    {
+        No,
+        AfterGrab
+    };
+    template <class F> int call(F&& f, Wait wait = Wait::No);
     int resolve(Scope scope, const std::string& name, Target& out);
     int guardWrite(const Target& t) const;
     // Runs f(target) under the session lock once the node is found; the writing form also
     // refuses stream-geometry nodes while a stream runs.
-    template <class F> int onNode(Scope scope, const std::string& name, F&& f);
+    template <class F>
+    int onNode(Scope scope, const std::string& name, F&& f, Wait wait = Wait::No);
     template <class F> int onWritableNode(Scope scope, const std::string& name, F&& f);
     void buildRegisterMap();
     bool registerMapped(uint32_t address) const;
@@ -86,6 +96,8 @@ private:
     std::vector<std::pair<uint64_t, uint64_t>> registers_; // [begin, end) byte ranges
     std::shared_ptr<AravisStream> stream_;
     bool streamHasCallback_ = false;
+    bool grabOwnsStream_ = false; // stream_ was started by a grab for its frame
+    std::condition_variable grabEnded_;
     bool bayer_ = false;
     std::function<void()> onClose_;
     std::atomic<bool> closed_{false};

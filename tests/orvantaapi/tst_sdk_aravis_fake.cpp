@@ -361,6 +361,33 @@ TEST_F(FakeCamera, SingleGrabsWithoutAStream)
     EXPECT_EQ(OrvantaGrabRGBData(h_, &empty, 100), ORVANTA_ERR_BAD_ARGUMENT);
 }
 
+// The control dock's preview grabs a frame a second, each on a stream of its own: a start, a
+// region write or a factory reset that comes while it grabs waits for that frame instead of
+// being refused as acquiring. Here the grabs follow each other back to back.
+TEST_F(FakeCamera, StartsAndRegionWritesWaitForAGrabInProgress)
+{
+    ASSERT_EQ(OrvantaSetPixelFormatStr(h_, "Mono8"), ORVANTA_OK);
+    OSizeInfo size{};
+    ASSERT_EQ(OrvantaGetSizeInfo(h_, &size), ORVANTA_OK);
+    std::atomic<bool> stop{false};
+    std::atomic<int> grabs{0};
+    std::thread preview([&] {
+        GrabBuffers grab(h_);
+        while (!stop)
+            grabs += OrvantaGrabRGBData(h_, &grab.frame, 1000) == ORVANTA_OK;
+    });
+    for (int i = 0; i < 10; ++i) {
+        const int before = grabs;
+        ASSERT_TRUE(waitFor([&] { return grabs > before; }));
+        EXPECT_EQ(OrvantaSetSizeInfo(h_, size), ORVANTA_OK) << i;
+        EXPECT_EQ(OrvantaStartAcquisition(h_, countFrame), ORVANTA_OK) << i;
+        EXPECT_EQ(OrvantaStopAcquisition(h_), ORVANTA_OK) << i;
+    }
+    EXPECT_NE(OrvantaSetUserDefault(h_), ORVANTA_ERR_ACQUIRING); // the factory reset
+    stop = true;
+    preview.join();
+}
+
 namespace {
 NewestFrame g_newest;
 void keepLastFrame(OImageFrame* f)
