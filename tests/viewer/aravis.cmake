@@ -22,3 +22,4 @@ orvanta_add_test(tst_mainwindow_replug KIND gui netns LABELS aravis TIMEOUT 180
     COMMAND_PREFIX ${ORVANTA_TESTNET} --cams 1 --
     ENV LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/mainwindow-lsan.supp)
 target_include_directories(tst_mainwindow_replug PRIVATE ${PROJECT_SOURCE_DIR}/tools/netns)
+set_tests_properties(tst_mainwindow_replug PROPERTIES COST 70) # started first: the longest wait
