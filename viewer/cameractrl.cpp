@@ -86,25 +86,25 @@ qlonglong shutterStep(qlonglong v)
 
 const char kNotSupported[] = "Not supported by this camera";
 
+// False for a control marked as a feature the camera lacks.
+bool isOffered(const QWidget* widget)
+{
+    return widget->toolTip() != QLatin1String(kNotSupported);
+}
+
 // A control whose feature the camera lacks is disabled and says why. A supported one that was
 // disabled for that reason (the camera before lacked it) is enabled again; otherwise the
 // caller's rules decide its state.
 void markSupported(std::initializer_list<QWidget*> widgets, bool supported)
 {
     for (QWidget* widget : widgets) {
-        const bool wasUnsupported = widget->toolTip() == QLatin1String(kNotSupported);
+        const bool wasUnsupported = !isOffered(widget);
         if (!supported)
             widget->setEnabled(false);
         else if (wasUnsupported)
             widget->setEnabled(true);
         widget->setToolTip(supported ? QString() : QString::fromLatin1(kNotSupported));
     }
-}
-
-// False for a control marked as a feature the camera lacks.
-bool isOffered(const QWidget* widget)
-{
-    return widget->toolTip() != QLatin1String(kNotSupported);
 }
 
 // The caption of a field: the label left of it in its grid, else its object name.
