@@ -9,9 +9,10 @@
 #include "namespacecamera.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
-#include <future>
 #include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -24,9 +25,12 @@ struct ToolRun
     std::string out, err;
 };
 
-// Runs the tool (through the cross-compiling emulator when there is one) and collects both
-// of its outputs.
-ToolRun RunTool(std::vector<std::string> args)
+// How long one run may take before it is killed and reported: a hung run is a failure of its
+// own instead of the whole test program's timeout, and its output so far is kept.
+constexpr int kRunLimitSeconds = 240;
+
+// The command line of one run: through the cross-compiling emulator when there is one.
+std::vector<std::string> ToolCommand(const std::vector<std::string>& args)
 {
     std::vector<std::string> argv;
     std::istringstream runner(testnet::Env("ORVANTA_IPCONFIG_RUNNER"));
@@ -34,51 +38,105 @@ ToolRun RunTool(std::vector<std::string> args)
         argv.push_back(word);
     argv.push_back(testnet::Env("ORVANTA_IPCONFIG"));
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (std::string& a : argv)
-        cargv.push_back(a.data());
-    cargv.push_back(nullptr);
+    return argv;
+}
 
-    // Close-on-exec, so that a run started at the same time by another thread does not
-    // inherit these pipes and hold them open.
-    int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
-        for (int fd : {out[0], out[1], err[0], err[1]})
-            ::close(fd);
-        ::execvp(cargv[0], cargv.data());
-        ::_exit(127);
+// Starts every run from this one thread (a fork while other threads fork too can hang under
+// the cross-compiling emulator), then collects all their outputs in one loop.
+std::vector<ToolRun> RunTools(const std::vector<std::vector<std::string>>& runs)
+{
+    struct Child
+    {
+        pid_t pid = -1;
+        int fd[2] = {-1, -1}; // stdout, stderr
+    };
+    std::vector<ToolRun> results(runs.size());
+    std::vector<Child> children(runs.size());
+    for (size_t k = 0; k < runs.size(); ++k) {
+        std::vector<std::string> argv = ToolCommand(runs[k]);
+        std::vector<char*> cargv;
+        for (std::string& a : argv)
+            cargv.push_back(a.data());
+        cargv.push_back(nullptr);
+        // Close-on-exec, so that no other run inherits these pipes and holds them open.
+        int out[2], err[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            continue;
+        if (::pipe2(err, O_CLOEXEC) != 0) {
+            ::close(out[0]);
+            ::close(out[1]);
+            continue;
+        }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(err[1], STDERR_FILENO);
+            ::execvp(cargv[0], cargv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        children[k] = {pid, {out[0], err[0]}};
     }
-    ::close(out[1]);
-    ::close(err[1]);
-    ToolRun run;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    std::string* texts[2] = {&run.out, &run.err};
-    for (int open = 2; open > 0;) {
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kRunLimitSeconds);
+    for (;;) {
+        std::vector<pollfd> fds;
+        std::vector<std::string*> texts;
+        for (size_t k = 0; k < runs.size(); ++k)
+            for (int i = 0; i < 2; ++i)
+                if (children[k].fd[i] >= 0) {
+                    fds.push_back({children[k].fd[i], POLLIN, 0});
+                    texts.push_back(i == 0 ? &results[k].out : &results[k].err);
+                }
+        if (fds.empty())
             break;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        if (::poll(fds.data(), fds.size(), int(left.count())) < 0 && errno != EINTR)
+            break;
+        for (size_t j = 0; j < fds.size(); ++j) {
+            if (!(fds[j].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             char buffer[4096];
-            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            const ssize_t n = ::read(fds[j].fd, buffer, sizeof buffer);
             if (n > 0) {
-                texts[i]->append(buffer, size_t(n));
-            } else {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
+                texts[j]->append(buffer, size_t(n));
+                continue;
             }
+            ::close(fds[j].fd);
+            for (Child& c : children)
+                for (int& fd : c.fd)
+                    if (fd == fds[j].fd)
+                        fd = -1;
         }
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
+
+    for (size_t k = 0; k < runs.size(); ++k) {
+        Child& c = children[k];
+        if (c.pid < 0)
+            continue;
+        const bool hung = c.fd[0] >= 0 || c.fd[1] >= 0;
+        if (hung) {
+            ::kill(c.pid, SIGKILL);
+            results[k].err +=
+                "\n(killed: still running after " + std::to_string(kRunLimitSeconds) + " s)";
+        }
+        for (int fd : c.fd)
+            if (fd >= 0)
+                ::close(fd);
+        int status = 0;
+        if (::waitpid(c.pid, &status, 0) == c.pid)
+            results[k].code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    return results;
+}
+
+ToolRun RunTool(const std::vector<std::string>& args)
+{
+    return RunTools({args}).front();
 }
 
 emulator::CameraConfig Camera(const char* ip, const char* mask, const char* model,
@@ -254,13 +312,8 @@ TEST_F(IpConfigCli, RefusedAddressesWriteNothing)
     };
     // A is changed by set-ip, B (unreachable) by force-ip; each refuses the other's address.
     // The runs write nothing, so they all run at once.
-    struct Case
-    {
-        std::vector<std::string> args;
-        std::string reason;
-        std::future<ToolRun> run;
-    };
-    std::vector<Case> cases;
+    std::vector<std::vector<std::string>> runs;
+    std::vector<std::string> reasons;
     for (const bool set : {true, false}) {
         std::vector<std::pair<std::vector<std::string>, std::string>> addresses;
         for (const auto& r : refused)
@@ -268,20 +321,20 @@ TEST_F(IpConfigCli, RefusedAddressesWriteNothing)
         addresses.push_back({{set ? "10.0.0.20" : "192.168.1.20", "255.255.255.0", "0.0.0.0"},
                              "is already used by camera CAM-"});
         for (const auto& [address, reason] : addresses) {
-            Case c{{set ? "set-ip" : "force-ip", set ? "02:00:00:00:00:01" : "--serial=B2"},
-                   reason,
-                   {}};
-            c.args.insert(c.args.end(), address.begin(), address.end());
+            std::vector<std::string> args = {set ? "set-ip" : "force-ip",
+                                             set ? "02:00:00:00:00:01" : "--serial=B2"};
+            args.insert(args.end(), address.begin(), address.end());
             // A longer search: the runs share the processor.
-            c.args.insert(c.args.end(), {"--persistent", "--yes", "--timeout=600"});
-            c.run = std::async(std::launch::async, RunTool, c.args);
-            cases.push_back(std::move(c));
+            args.insert(args.end(), {"--persistent", "--yes", "--timeout=600"});
+            runs.push_back(args);
+            reasons.push_back(reason);
         }
     }
-    for (Case& c : cases) {
-        const ToolRun run = c.run.get();
-        EXPECT_EQ(run.code, 1) << c.args[0] << " " << c.args[2] << ": " << run.err;
-        EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    const std::vector<ToolRun> results = RunTools(runs);
+    for (size_t k = 0; k < runs.size(); ++k) {
+        const ToolRun& run = results[k];
+        EXPECT_EQ(run.code, 1) << runs[k][0] << " " << runs[k][2] << ": " << run.err;
+        EXPECT_NE(run.err.find(reasons[k]), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("Nothing was written to the camera."), std::string::npos);
     }
     EXPECT_TRUE(NothingWritten());
