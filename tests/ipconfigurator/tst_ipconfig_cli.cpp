@@ -45,13 +45,9 @@ std::vector<std::string> ToolCommand(const std::vector<std::string>& args)
 // the cross-compiling emulator), then collects all their outputs in one loop.
 std::vector<ToolRun> RunTools(const std::vector<std::vector<std::string>>& runs)
 {
-    struct Child
-    {
-        pid_t pid = -1;
-        int fd[2] = {-1, -1}; // stdout, stderr
-    };
     std::vector<ToolRun> results(runs.size());
-    std::vector<Child> children(runs.size());
+    std::vector<pid_t> pids(runs.size(), -1);
+    std::vector<int> fds(2 * runs.size(), -1); // run k's stdout at 2k, its stderr at 2k + 1
     for (size_t k = 0; k < runs.size(); ++k) {
         std::vector<std::string> argv = ToolCommand(runs[k]);
         std::vector<char*> cargv;
@@ -67,8 +63,13 @@ std::vector<ToolRun> RunTools(const std::vector<std::vector<std::string>>& runs)
             ::close(out[1]);
             continue;
         }
-        const pid_t pid = ::fork();
-        if (pid == 0) {
+        pids[k] = ::fork();
+        if (pids[k] < 0) {
+            for (int fd : {out[0], out[1], err[0], err[1]})
+                ::close(fd);
+            continue;
+        }
+        if (pids[k] == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(err[1], STDERR_FILENO);
             ::execvp(cargv[0], cargv.data());
@@ -76,59 +77,53 @@ std::vector<ToolRun> RunTools(const std::vector<std::vector<std::string>>& runs)
         }
         ::close(out[1]);
         ::close(err[1]);
-        children[k] = {pid, {out[0], err[0]}};
+        fds[2 * k] = out[0];
+        fds[2 * k + 1] = err[0];
     }
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kRunLimitSeconds);
     for (;;) {
-        std::vector<pollfd> fds;
-        std::vector<std::string*> texts;
-        for (size_t k = 0; k < runs.size(); ++k)
-            for (int i = 0; i < 2; ++i)
-                if (children[k].fd[i] >= 0) {
-                    fds.push_back({children[k].fd[i], POLLIN, 0});
-                    texts.push_back(i == 0 ? &results[k].out : &results[k].err);
-                }
-        if (fds.empty())
-            break;
+        std::vector<pollfd> polled;
+        std::vector<size_t> which; // index into fds of each polled entry
+        for (size_t i = 0; i < fds.size(); ++i)
+            if (fds[i] >= 0) {
+                polled.push_back({fds[i], POLLIN, 0});
+                which.push_back(i);
+            }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
+        if (polled.empty() || left.count() <= 0)
             break;
-        if (::poll(fds.data(), fds.size(), int(left.count())) < 0 && errno != EINTR)
+        if (::poll(polled.data(), polled.size(), int(left.count())) < 0 && errno != EINTR)
             break;
-        for (size_t j = 0; j < fds.size(); ++j) {
-            if (!(fds[j].revents & (POLLIN | POLLHUP | POLLERR)))
+        for (size_t j = 0; j < polled.size(); ++j) {
+            if (!(polled[j].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
+            const size_t i = which[j];
             char buffer[4096];
-            const ssize_t n = ::read(fds[j].fd, buffer, sizeof buffer);
+            const ssize_t n = ::read(fds[i], buffer, sizeof buffer);
             if (n > 0) {
-                texts[j]->append(buffer, size_t(n));
-                continue;
+                (i % 2 ? results[i / 2].err : results[i / 2].out).append(buffer, size_t(n));
+            } else {
+                ::close(fds[i]);
+                fds[i] = -1;
             }
-            ::close(fds[j].fd);
-            for (Child& c : children)
-                for (int& fd : c.fd)
-                    if (fd == fds[j].fd)
-                        fd = -1;
         }
     }
 
     for (size_t k = 0; k < runs.size(); ++k) {
-        Child& c = children[k];
-        if (c.pid < 0)
+        if (pids[k] < 0)
             continue;
-        const bool hung = c.fd[0] >= 0 || c.fd[1] >= 0;
-        if (hung) {
-            ::kill(c.pid, SIGKILL);
+        if (fds[2 * k] >= 0 || fds[2 * k + 1] >= 0) {
+            ::kill(pids[k], SIGKILL);
             results[k].err +=
                 "\n(killed: still running after " + std::to_string(kRunLimitSeconds) + " s)";
         }
-        for (int fd : c.fd)
+        for (int fd : {fds[2 * k], fds[2 * k + 1]})
             if (fd >= 0)
                 ::close(fd);
         int status = 0;
-        if (::waitpid(c.pid, &status, 0) == c.pid)
+        if (::waitpid(pids[k], &status, 0) == pids[k])
             results[k].code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     return results;
